@@ -1,0 +1,36 @@
+#include "app/Controls.h"
+#include <QPalette>
+
+QFont japaneseFont(int pixelHeight, bool bold, bool italic)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    if (!color.isValid())
+        return;
+    QPalette palette = widget->palette();
+    // Disabled controls keep the desktop's greyed text.
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            palette.setColor(group, role, color);
+    widget->setPalette(palette);
+}
+
+QColor textColor(const QWidget *widget)
+{
+    return widget->palette().color(widget->foregroundRole());
+}
+
+void setCaption(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->adjustSize();
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The error display and the guard through which every handler runs: an error
+// ends the handler, is shown, and the program goes on.
+#include "app/Toolkit.h"
+#include <QObject>
+#include <functional>
+
+// The text shown for `message`: a "." is added when the last character sorts
+// after "." by its Shift-JIS byte value (any double-byte character does).
+QString errorDisplayText(const QString &message);
+
+// Runs `handler`; an Exception or an exhausted memory goes to the error display.
+void guard(Toolkit &toolkit, const std::function<void()> &handler);
+
+// Connects `signal` of `sender` to the handler `method` of `window`, guarded.
+template <class Sender, class Signal, class Window>
+void connectGuarded(Toolkit &toolkit, Sender *sender, Signal signal, Window *window,
+                    void (Window::*method)())
+{
+    QObject::connect(sender, signal, window,
+                     [&toolkit, window, method] { guard(toolkit, [&] { (window->*method)(); }); });
+}

@@ -1,0 +1,190 @@
+#include "app/QtToolkit.h"
+#include <QApplication>
+#include <QAudioDevice>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QUrl>
+#include <QtEndian>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+// Waits in a nested loop that takes no user input (it is handled afterwards)
+// until `done` holds or `boundMs` has passed.
+template <class Sender, class Signal, class Done>
+void waitFor(Sender *sender, Signal signal, Done done, int boundMs)
+{
+    if (done())
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(sender, signal, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    timer.start(boundMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+} // namespace
+
+QtToolkit::QtToolkit() : startFolder(QDir::current()) {}
+QtToolkit::~QtToolkit() = default;
+
+int QtToolkit::messageBox(QWidget *owner, const QString &text, const QString &caption,
+                          Buttons buttons)
+{
+    QMessageBox box(owner);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setWindowModality(Qt::WindowModal);
+    const bool retry = buttons == Buttons::RetryCancel;
+    auto *first = box.addButton(retry ? QMessageBox::Retry : QMessageBox::Yes);
+    if (!retry)
+        box.addButton(QMessageBox::No);
+    auto *cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(first);
+    box.setEscapeButton(cancel);
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    case QMessageBox::Retry: return IDRETRY;
+    default: return IDCANCEL;
+    }
+}
+
+QString qtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        const QString pattern = QString(parts[i + 1]).replace(u';', u' ');
+        // A description that already ends with its pattern in brackets shows as it is.
+        entries << (description.endsWith(u'(' + parts[i + 1] + u')')
+                        ? description
+                        : description + u" ("_s + pattern + u')');
+    }
+    return entries.join(u";;"_s);
+}
+
+std::optional<QString> QtToolkit::fileDialog(QWidget *owner, DialogKind kind,
+                                             const FileDialog &dialog)
+{
+    QFileDialog box(owner);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setAcceptMode(kind == DialogKind::Save ? QFileDialog::AcceptSave
+                                               : QFileDialog::AcceptOpen);
+    box.setFileMode(QFileDialog::AnyFile);
+    box.setNameFilter(qtFilter(dialog.filter));
+    box.setDefaultSuffix(dialog.defaultExt);
+    if (kind == DialogKind::Save && !dialog.overwritePrompt)
+        box.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!dialog.fileName.isEmpty()) {
+        const QFileInfo preset(dialog.fileName);
+        box.setDirectory(preset.absolutePath());
+        box.selectFile(preset.fileName());
+    }
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = QDir::toNativeSeparators(QFileInfo(box.selectedFiles().first()).absoluteFilePath());
+    // The chosen file's folder becomes the current folder, as file dialogs here do.
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    return path;
+}
+
+QString QtToolkit::soundPath(const QString &bareName) const
+{
+    for (const QDir &folder : {QDir::current(), startFolder}) {
+        const QFileInfo file(folder.filePath(bareName));
+        if (file.isFile())
+            return file.absoluteFilePath();
+    }
+    return {};
+}
+
+qint64 waveDurationMs(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray head = file.read(4096);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return -1;
+    quint32 byteRate = 0;
+    for (qsizetype at = 12; at + 8 <= head.size();) {
+        const QByteArray id = head.mid(at, 4);
+        const quint32 size = qFromLittleEndian<quint32>(head.constData() + at + 4);
+        if (id == "fmt " && at + 16 <= head.size())
+            byteRate = qFromLittleEndian<quint32>(head.constData() + at + 16);
+        if (id == "data")
+            return byteRate ? qint64(size) * 1000 / byteRate : -1;
+        at += 8 + qsizetype(size) + (size & 1);
+    }
+    return -1;
+}
+
+QSoundEffect *QtToolkit::effectFor(const QString &path)
+{
+    auto &effect = effects[path];
+    if (!effect) {
+        effect = std::make_unique<QSoundEffect>();
+        effect->setSource(QUrl::fromLocalFile(path));
+    }
+    waitFor(effect.get(), &QSoundEffect::statusChanged, [&] {
+        return effect->status() == QSoundEffect::Ready || effect->status() == QSoundEffect::Error;
+    }, 2000);
+    return effect->status() == QSoundEffect::Ready ? effect.get() : nullptr;
+}
+
+void QtToolkit::playSound(const QString &bareName)
+{
+    const QString path = soundPath(bareName);
+    const qint64 duration = path.isEmpty() ? -1 : waveDurationMs(path);
+    if (duration < 0) {
+        QApplication::beep();
+        return;
+    }
+    // Without an audio device there is nothing to hear and nothing to wait for.
+    if (QMediaDevices::audioOutputs().isEmpty())
+        return;
+    QSoundEffect *effect = effectFor(path);
+    if (!effect) {
+        QApplication::beep();
+        return;
+    }
+    effect->play();
+    // The handler goes on when the sound has ended; the bound keeps a broken
+    // audio device from holding the program.
+    bool started = false;
+    waitFor(effect, &QSoundEffect::playingChanged, [&] {
+        started = started || effect->isPlaying();
+        return started && !effect->isPlaying();
+    }, int(duration) + 500);
+    effect->stop();
+}
+
+void QtToolkit::openAddress(const QString &address)
+{
+    QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+}
+
+void QtToolkit::showError(const QString &text)
+{
+    if (QWidget *grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}

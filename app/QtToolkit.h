@@ -1,0 +1,45 @@
+#pragma once
+// The toolkit of the running program: Qt's message boxes, file dialogs, sound
+// and desktop services.
+#include "app/Random.h"
+#include "app/Toolkit.h"
+#include <QDir>
+#include <map>
+#include <memory>
+
+class QSoundEffect;
+
+class QtToolkit : public Toolkit {
+public:
+    QtToolkit();
+    ~QtToolkit() override;
+
+    int messageBox(QWidget *owner, const QString &text, const QString &caption,
+                   Buttons buttons) override;
+    std::optional<QString> fileDialog(QWidget *owner, DialogKind kind,
+                                      const FileDialog &dialog) override;
+    void playSound(const QString &bareName) override;
+    void openAddress(const QString &address) override;
+    void showError(const QString &text) override;
+    void seedRandom(quint32 seed) override { random.seed(seed); }
+    int nextRandom() override { return random.next(); }
+
+    // Where a bare sound name is found: the current folder first, then the
+    // folder the program was started in (a dialog may have changed the current
+    // one). Empty when neither has it.
+    QString soundPath(const QString &bareName) const;
+
+private:
+    QSoundEffect *effectFor(const QString &path);
+
+    Random random;
+    QDir startFolder;
+    // Made on the first sound, so that start-up does not pay for the audio back end.
+    std::map<QString, std::unique_ptr<QSoundEffect>> effects;
+};
+
+// "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)".
+QString qtFilter(const QString &filter);
+// The playing time of a PCM wave file from its header, in milliseconds; -1 when
+// the file is no wave file.
+qint64 waveDurationMs(const QString &path);

@@ -1,0 +1,16 @@
+#include "app/Sjis.h"
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+// A fresh converter per call: each text is whole, so no state may carry over.
+QString fromSjis(QByteArrayView bytes)
+{
+    QStringDecoder decoder("windows-31j");
+    return decoder(bytes);
+}
+
+QByteArray toSjis(const QString &text)
+{
+    QStringEncoder encoder("windows-31j");
+    return encoder(text);
+}

@@ -1,0 +1,27 @@
+// Start-up: the application object, its title, the windows in their fixed
+// order, and the event loop until the quiz window closes.
+#include "app/ErrorDisplay.h"
+#include "app/Exceptions.h"
+#include "app/Globals.h"
+#include "app/QtToolkit.h"
+#include "quiz/TForm1.h"
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    // Command-line arguments have no effect: Qt is given the program name alone.
+    int qtArgc = argc > 0 ? 1 : 0;
+    QApplication app(qtArgc, argv);
+    QtToolkit toolkit;
+    try {
+        QApplication::setApplicationName(QStringLiteral("Pirumo20"));
+        QApplication::setApplicationVersion(QStringLiteral(PIRUMO_VERSION));
+        TForm1 form1(toolkit);
+        Form1 = &form1;
+        form1.show();
+        QApplication::exec();
+    } catch (const Exception &e) {
+        toolkit.showError(errorDisplayText(e.message()));
+    }
+    return 0;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The quiz window: one question of the open question file at a time, with four
+// answer buttons, the judgement, the score and the counters.
+#include "app/Toolkit.h"
+#include "data/LineList.h"
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+    friend class tst_TForm1;
+
+public:
+    explicit TForm1(Toolkit &toolkit, QWidget *parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormCreate();
+    void ShowQuestion();
+    void UpdateScore();
+
+    void SusumeruClick();
+    void MiruClick();
+    void YomikomiClick();
+    void TojiruClick();
+    void Button1Click() { answer(1); }
+    void Button2Click() { answer(2); }
+    void Button3Click() { answer(3); }
+    void Button4Click() { answer(4); }
+    void SakujoClick();
+    void HozonClick();
+    void EditClick();
+    void K4Click();
+    void K6Click();
+    void about1Click();
+
+    void answer(int button);
+    void enableAnswers();
+    void hideAnswerLabels();
+    void showQuestionNumber(int number);
+    QString line(int index) const;
+    QString fileCaption() const;
+
+    Toolkit &tk;
+
+    QLabel *Label4, *Label1, *Label5, *Label2, *Label3, *Label6, *Label9, *Nmon, *Smon;
+    QPushButton *Susumeru, *Miru, *Yomikomi, *Tojiru, *Button1, *Button2, *Button3, *Button4,
+        *Sakujo, *Hozon;
+    QPlainTextEdit *Memo1;
+    FileDialog OpenDialog1, SaveDialog1;
+    QMenu *K1, *K5;
+    QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
+
+    QString fileName;
+    QByteArray baseTitle;
+    QByteArray settingsTitle;
+    QByteArray menuCaption;
+    int recordStart = 0;
+    int remainingCount = 0;
+    LineList questionList;
+    int rotation = 0;
+    int correctButton = 0;
+    int score = 0;
+    int questionNumber = 0;
+};

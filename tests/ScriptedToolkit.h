@@ -1,0 +1,46 @@
+#pragma once
+// A toolkit for tests: answers come from queues the test fills, and every call
+// is recorded, so that tests can drive the windows headless and check what
+// they asked.
+#include "app/Toolkit.h"
+#include <QList>
+#include <QStringList>
+#include <deque>
+
+class ScriptedToolkit : public Toolkit {
+public:
+    struct Box {
+        QWidget *owner;
+        QString text;
+        QString caption;
+        Buttons buttons;
+    };
+    struct Dialog {
+        QWidget *owner;
+        DialogKind kind;
+        FileDialog settings;
+    };
+
+    // Queued answers; an empty queue answers Cancel, no file and 0.
+    std::deque<int> answers;
+    std::deque<std::optional<QString>> paths;
+    std::deque<int> randoms;
+
+    // What was asked.
+    QList<Box> boxes;
+    QList<Dialog> dialogs;
+    QStringList sounds;
+    QStringList addresses;
+    QStringList errors;
+    QList<quint32> seeds;
+
+    int messageBox(QWidget *owner, const QString &text, const QString &caption,
+                   Buttons buttons) override;
+    std::optional<QString> fileDialog(QWidget *owner, DialogKind kind,
+                                      const FileDialog &dialog) override;
+    void playSound(const QString &bareName) override { sounds << bareName; }
+    void openAddress(const QString &address) override { addresses << address; }
+    void showError(const QString &text) override { errors << text; }
+    void seedRandom(quint32 seed) override { seeds << seed; }
+    int nextRandom() override;
+};
