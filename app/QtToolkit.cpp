@@ -157,8 +157,12 @@ void QtToolkit::playSound(const QString &bareName)
         return;
     }
     // Without an audio device there is nothing to hear and nothing to wait for.
-    if (QMediaDevices::audioOutputs().isEmpty())
-        return;
+    if (!QMediaDevices::audioOutputs().isEmpty())
+        playWave(path, duration);
+}
+
+void QtToolkit::playWave(const QString &path, qint64 durationMs)
+{
     QSoundEffect *effect = effectFor(path);
     if (!effect) {
         QApplication::beep();
@@ -171,7 +175,7 @@ void QtToolkit::playSound(const QString &bareName)
     waitFor(effect, &QSoundEffect::playingChanged, [&] {
         started = started || effect->isPlaying();
         return started && !effect->isPlaying();
-    }, int(duration) + 500);
+    }, int(durationMs) + 500);
     effect->stop();
 }
 

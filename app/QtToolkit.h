@@ -29,6 +29,10 @@ public:
     // one). Empty when neither has it.
     QString soundPath(const QString &bareName) const;
 
+    // Plays a wave file and waits until it has ended, at most its duration and
+    // a margin.
+    void playWave(const QString &path, qint64 durationMs);
+
 private:
     QSoundEffect *effectFor(const QString &path);
 

@@ -4,6 +4,10 @@
 #include <QSaveFile>
 #include <cstring>
 
+LineList::Writer LineList::writer = [](QIODevice &file, const QByteArray &text) {
+    return file.write(text);
+};
+
 void LineList::check(int index, int limit) const
 {
     if (index < 0 || index >= limit)
@@ -91,7 +95,7 @@ void LineList::Save(const QString &path) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw EFCreateError(path);
-    if (file.write(text) != text.size()) {
+    if (writer(file, text) != text.size()) {
         file.cancelWriting();
         throw EWriteError();
     }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class QIODevice;
+
 class LineList {
 public:
     int Count() const { return int(lines.size()); }
@@ -27,6 +29,10 @@ public:
     static QList<QByteArray> split(QByteArrayView text);
     // Every line followed by CR LF, in one buffer.
     QByteArray joined() const;
+
+    // The one write of Save; tests replace it to inject a short write.
+    using Writer = qint64 (*)(QIODevice &file, const QByteArray &text);
+    static Writer writer;
 
 private:
     void check(int index, int limit) const;

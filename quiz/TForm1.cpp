@@ -356,7 +356,7 @@ void TForm1::keyPressEvent(QKeyEvent *event)
     QPushButton *const buttons[4] = {Button1, Button2, Button3, Button4};
     const int k = event->key() - Qt::Key_1;
     if (k >= 0 && k < 4 && !(event->modifiers() & ~Qt::KeypadModifier)) {
-        if (buttons[k]->isEnabled() && buttons[k]->isVisible())
+        if (buttons[k]->isEnabled())
             buttons[k]->click();
         return;
     }

@@ -23,7 +23,10 @@ std::optional<QString> ScriptedToolkit::fileDialog(QWidget *owner, DialogKind ki
                                                    const FileDialog &dialog)
 {
     dialogs.append({owner, kind, dialog});
-    return take(paths, std::optional<QString>());
+    const QString path = take(paths, QString());
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }
 
 int ScriptedToolkit::nextRandom()

@@ -21,9 +21,10 @@ public:
         FileDialog settings;
     };
 
-    // Queued answers; an empty queue answers Cancel, no file and 0.
+    // Queued answers; an empty queue (or an empty path) answers Cancel, no
+    // file and 0.
     std::deque<int> answers;
-    std::deque<std::optional<QString>> paths;
+    std::deque<QString> paths;
     std::deque<int> randoms;
 
     // What was asked.

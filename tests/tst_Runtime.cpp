@@ -1,0 +1,195 @@
+#include "app/ErrorDisplay.h"
+#include "app/Exceptions.h"
+#include "app/Numbers.h"
+#include "app/QtToolkit.h"
+#include "app/Random.h"
+#include "app/Sjis.h"
+#include "ScriptedToolkit.h"
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class tst_Runtime : public QObject {
+    Q_OBJECT
+private slots:
+    void textToInt_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << "12"_ba << 12;
+        QTest::newRow("blank, digits, letter") << " 12a"_ba << 12;
+        QTest::newRow("tabs and line ends skipped") << "\t\n\v\f\r 7"_ba << 7;
+        QTest::newRow("minus") << "-1"_ba << -1;
+        QTest::newRow("plus") << "+5"_ba << 5;
+        QTest::newRow("sign alone") << "-"_ba << 0;
+        QTest::newRow("two signs") << "--3"_ba << 0;
+        QTest::newRow("blank after sign") << "- 3"_ba << 0;
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("letters") << "abc"_ba << 0;
+        QTest::newRow("full-width digit") << toSjis(u"１正答"_s) << 0;
+        QTest::newRow("0x00 is no blank") << QByteArray("\0" "5", 2) << 0;
+        QTest::newRow("leading zeros") << "007"_ba << 7;
+        QTest::newRow("largest") << "2147483647"_ba << 2147483647;
+        QTest::newRow("smallest") << "-2147483648"_ba << int(-2147483647 - 1);
+        QTest::newRow("wraps past 2^31") << "2147483648"_ba << int(-2147483647 - 1);
+        QTest::newRow("wraps modulo 2^32") << "4294967297"_ba << 1;
+        QTest::newRow("many digits") << "99999999999999999999"_ba << int(0x1FFFFFFF * 0 + 1661992959);
+    }
+    void textToInt()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, value);
+        QCOMPARE(::textToInt(text), value);
+    }
+
+    void intToText_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("zero") << 0 << "0"_ba;
+        QTest::newRow("negative") << -12 << "-12"_ba;
+        QTest::newRow("smallest") << int(-2147483647 - 1) << "-2147483648"_ba;
+        QTest::newRow("largest") << 2147483647 << "2147483647"_ba;
+    }
+    void intToText()
+    {
+        QFETCH(int, value);
+        QFETCH(QByteArray, text);
+        QCOMPARE(::intToText(value), text);
+        QCOMPARE(::textToInt(text), value);
+    }
+
+    void errorDisplayAddsFullStop_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("open error") << EFOpenError(u"help.txt"_s).message()
+                                    << u"ﾌｧｲﾙ help.txt は開けません."_s;
+        QTest::newRow("index error ends in )") << EStringListError(0).message()
+                                               << u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (0)"_s;
+        QTest::newRow("half-width katakana") << u"ｴﾗｰ"_s << u"ｴﾗｰ."_s;
+        QTest::newRow("digit") << u"x1"_s << u"x1."_s;
+        QTest::newRow("slash sorts after .") << u"a/"_s << u"a/."_s;
+        QTest::newRow("full stop itself") << u"a."_s << u"a."_s;
+        QTest::newRow("blank") << u"a "_s << u"a "_s;
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void errorDisplayAddsFullStop()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(errorDisplayText(message), shown);
+    }
+
+    void guardReportsAndGoesOn()
+    {
+        ScriptedToolkit tk;
+        guard(tk, [] { throw EWriteError(); });
+        guard(tk, [] { throw std::bad_alloc(); });
+        bool ran = false;
+        guard(tk, [&] { ran = true; });
+        QVERIFY(ran);
+        QCOMPARE(tk.errors, (QStringList{u"ｽﾄﾘｰﾑへの書き込みｴﾗｰ."_s, u"ﾒﾓﾘが足りません."_s}));
+    }
+
+    void errorKindsFormTheirHierarchy()
+    {
+        QVERIFY((std::is_base_of_v<EStreamError, EFOpenError>));
+        QVERIFY((std::is_base_of_v<EStreamError, EFCreateError>));
+        QVERIFY((std::is_base_of_v<EFilerError, EWriteError>));
+        QVERIFY((std::is_base_of_v<EStreamError, EFilerError>));
+        QVERIFY((std::is_base_of_v<Exception, EStringListError>));
+        QVERIFY((!std::is_base_of_v<EFOpenError, EFCreateError>));
+    }
+
+    void randomFollowsItsRecurrence()
+    {
+        Random r;
+        // From state 1: state = 1 * M + 1, whose bits 32..62 are 346.
+        QCOMPARE(r.next(), 346);
+        Random seeded;
+        seeded.seed(0);
+        QCOMPARE(seeded.next(), 0); // state 1 has nothing above bit 31
+        Random a, b;
+        a.seed(1733600000u);
+        b.seed(1733600000u);
+        int counts[4] = {};
+        for (int i = 0; i < 40000; ++i) {
+            const int v = a.next();
+            QCOMPARE(v, b.next());
+            QVERIFY(v >= 0);
+            ++counts[v % 4];
+        }
+        for (int c : counts)
+            QVERIFY2(c > 9000 && c < 11000, "each rotation comes about as often");
+    }
+
+    void shiftJisRoundTrips_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("kana and kanji") << u"正 解！ 残 念"_s;
+        QTest::newRow("half-width katakana") << u"ﾌｧｲﾙ"_s;
+        QTest::newRow("NEC extension") << u"①②"_s;
+        QTest::newRow("backslash") << u"a\\b"_s;
+    }
+    void shiftJisRoundTrips()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(fromSjis(toSjis(text)), text);
+    }
+
+    void shiftJisBytes()
+    {
+        QCOMPARE(toSjis(u"正 解！"_s).size(), 7);
+        QCOMPARE(toSjis(u"残 念"_s).size(), 5);
+        QCOMPARE(toSjis(u"あ"_s), "\x82\xa0"_ba);
+    }
+
+    void soundsAreFoundInTheStartFolderToo()
+    {
+        const QString sample = qEnvironmentVariable("PIRUMO_SAMPLE");
+        QVERIFY(QDir::setCurrent(sample));
+        QtToolkit tk;
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir::setCurrent(elsewhere.path())); // as after a file dialog
+        QCOMPARE(tk.soundPath(u"seikai.wav"_s), QDir(sample).absoluteFilePath(u"seikai.wav"_s));
+        QFile::copy(QDir(sample).filePath(u"gotou.wav"_s), elsewhere.filePath(u"gotou.wav"_s));
+        QCOMPARE(tk.soundPath(u"gotou.wav"_s), QDir(elsewhere.path()).absoluteFilePath(u"gotou.wav"_s));
+        QCOMPARE(tk.soundPath(u"nothing.wav"_s), QString());
+        tk.playSound(u"nothing.wav"_s); // a beep, no error, no wait
+    }
+
+    void waveDuration()
+    {
+        const QDir sample(qEnvironmentVariable("PIRUMO_SAMPLE"));
+        const qint64 ms = waveDurationMs(sample.filePath(u"seikai.wav"_s));
+        QVERIFY2(ms > 100 && ms < 2000, qPrintable(QString::number(ms)));
+        QCOMPARE(waveDurationMs(sample.filePath(u"help.txt"_s)), qint64(-1));
+        QCOMPARE(waveDurationMs(sample.filePath(u"missing.wav"_s)), qint64(-1));
+    }
+
+    void playingWaitsForTheSoundWithinItsBound()
+    {
+        const QString wave = QDir(qEnvironmentVariable("PIRUMO_SAMPLE")).filePath(u"seikai.wav"_s);
+        const qint64 duration = waveDurationMs(wave);
+        QtToolkit tk;
+        QElapsedTimer clock;
+        clock.start();
+        tk.playWave(wave, duration); // real playback through the nested wait
+        // Loading may take up to 2 s, the wait at most the duration and 0.5 s.
+        QVERIFY2(clock.elapsed() < 2000 + duration + 500 + 1000, qPrintable(QString::number(clock.elapsed())));
+        clock.restart();
+        tk.playSound(u"seikai.wav"_s); // found or not, it returns
+        QVERIFY(clock.elapsed() < duration + 500 + 1000);
+    }
+
+    void qtFilterFromPairs()
+    {
+        QCOMPARE(qtFilter(u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s), u"ﾃﾞｰﾀ(*.dat);;All(*.*)"_s);
+        QCOMPARE(qtFilter(u"*.dat|*.dat|all|*.*"_s), u"*.dat (*.dat);;all (*.*)"_s);
+    }
+};
+
+QTEST_MAIN(tst_Runtime)
+#include "tst_Runtime.moc"

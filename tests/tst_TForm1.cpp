@@ -1,0 +1,730 @@
+#include "app/Controls.h"
+#include "app/Sjis.h"
+#include "quiz/TForm1.h"
+#include "ScriptedToolkit.h"
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using Lines = QList<QByteArray>;
+
+namespace {
+const QByteArray goodSettings = toSjis(u"3480\r\n★テスト塾\r\n ★メニュー\r\n"_s);
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray fileOf(const Lines &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &l : lines)
+        bytes += l + "\r\n";
+    return bytes;
+}
+
+// A header with remaining count `remaining` and `records` records whose lines
+// name their record: c1, q1, a1, x1, y1, z1, e1 for record 1, and so on.
+Lines questionFile(int records, const QByteArray &remaining)
+{
+    Lines lines{"Title", "h1", remaining, "h3", "h4", "h5", "h6"};
+    for (int k = 1; k <= records; ++k)
+        for (const char *field : {"c", "q", "a", "x", "y", "z", "e"})
+            lines << QByteArray(field) + QByteArray::number(k);
+    return lines;
+}
+} // namespace
+
+class tst_TForm1 : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<ScriptedToolkit> tk;
+    std::unique_ptr<TForm1> form;
+
+    QString path(const QString &name) const { return dir->filePath(name); }
+    template <class W> W *control(const char *name) const
+    {
+        W *w = form->findChild<W *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QString text(const char *name) const
+    {
+        if (auto *label = form->findChild<QLabel *>(QString::fromLatin1(name)))
+            return label->text();
+        if (auto *button = form->findChild<QPushButton *>(QString::fromLatin1(name)))
+            return button->text();
+        return control<QPlainTextEdit>(name)->toPlainText();
+    }
+    bool visible(const char *name) const { return !control<QWidget>(name)->isHidden(); }
+    bool enabled(const char *name) const
+    {
+        if (auto *action = form->findChild<QAction *>(QString::fromLatin1(name)))
+            return action->isEnabled();
+        return control<QWidget>(name)->isEnabled();
+    }
+    void click(const char *name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
+    void trigger(const char *name) { control<QAction>(name)->trigger(); }
+    QStringList answerTexts() const
+    {
+        return {text("Button1"), text("Button2"), text("Button3"), text("Button4")};
+    }
+    QList<bool> answersEnabled() const
+    {
+        return {enabled("Button1"), enabled("Button2"), enabled("Button3"), enabled("Button4")};
+    }
+    Lines listLines() const
+    {
+        Lines lines;
+        for (int i = 0; i < form->questionList.Count(); ++i)
+            lines << form->questionList.Get(i);
+        return lines;
+    }
+
+    void start(const std::optional<QByteArray> &settings = goodSettings)
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir->path()));
+        if (settings)
+            writeFile(path(u"help.txt"_s), *settings);
+        tk = std::make_unique<ScriptedToolkit>();
+        form = std::make_unique<TForm1>(*tk);
+    }
+    // Opens a question file with `lines`; `randoms` are the rotations drawn.
+    void open(const Lines &lines, std::deque<int> randoms = {0}, const QString &name = u"q.dat"_s)
+    {
+        writeFile(path(name), fileOf(lines));
+        tk->paths.push_back(path(name));
+        tk->randoms.insert(tk->randoms.end(), randoms.begin(), randoms.end());
+        click("Yomikomi");
+    }
+
+private slots:
+    void cleanup()
+    {
+        form.reset();
+        QDir::setCurrent(QDir::tempPath());
+    }
+
+    // ---- layout -------------------------------------------------------------
+
+    void buttons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("Susumeru") << u"Susumeru"_s << QRect(320, 218, 113, 57) << u">>"_s << 12 << false << clNavy << u"次へ進みます。"_s;
+        QTest::newRow("Miru") << u"Miru"_s << QRect(320, 185, 113, 27) << u"正解・解説 表示"_s << 12 << false << clNavy << u"正解を見ますか。"_s;
+        QTest::newRow("Yomikomi") << u"Yomikomi"_s << QRect(296, 0, 129, 17) << u"読み込み"_s << 12 << false << clNavy << u"最初に、問題ファイルを開きましょう。"_s;
+        QTest::newRow("Tojiru") << u"Tojiru"_s << QRect(16, 0, 129, 17) << u"閉じる"_s << 12 << false << QColor() << u"終了します。"_s;
+        QTest::newRow("Button1") << u"Button1"_s << QRect(16, 153, 297, 28) << u"1"_s << 19 << true << clMaroon << QString();
+        QTest::newRow("Button2") << u"Button2"_s << QRect(16, 184, 297, 28) << u"2"_s << 19 << true << clMaroon << QString();
+        QTest::newRow("Button3") << u"Button3"_s << QRect(16, 216, 297, 28) << u"3"_s << 19 << true << clMaroon << QString();
+        QTest::newRow("Button4") << u"Button4"_s << QRect(16, 248, 297, 28) << u"4"_s << 19 << true << clMaroon << QString();
+        QTest::newRow("Sakujo") << u"Sakujo"_s << QRect(320, 153, 113, 27) << u"記憶完了"_s << 12 << false << clNavy << u"憶えた問題をファイルの最後に移動します。後で保存を忘れないように。"_s;
+        QTest::newRow("Hozon") << u"Hozon"_s << QRect(156, 0, 129, 17) << u"保 存"_s << 12 << false << clNavy << u"記憶完了を使用した場合、保存して下さい"_s;
+    }
+    void buttons()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        QFETCH(int, pixels);
+        QFETCH(bool, bold);
+        QFETCH(QColor, color);
+        QFETCH(QString, hint);
+        start();
+        auto *b = control<QPushButton>(name.toLatin1().constData());
+        QCOMPARE(b->geometry(), geometry);
+        QCOMPARE(b->text(), caption);
+        QCOMPARE(b->font().pixelSize(), pixels);
+        QCOMPARE(b->font().bold(), bold);
+        QVERIFY(b->font().families().contains(u"IPAPGothic"_s));
+        QCOMPARE(textColor(b), color.isValid() ? color : QPalette().color(QPalette::ButtonText));
+        QCOMPARE(b->toolTip(), hint);
+        QVERIFY(b->isEnabled());
+    }
+
+    void labels_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QPoint>("position");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QString>("caption"); // after start-up
+        QTest::newRow("Label4") << u"Label4"_s << QPoint(8, 96) << 16 << true << clNavy << true << u"第    問"_s;
+        QTest::newRow("Label1") << u"Label1"_s << QPoint(80, 96) << 16 << true << clNavy << true << u" 判 定 "_s;
+        QTest::newRow("Label5") << u"Label5"_s << QPoint(136, 96) << 16 << true << clRed << true << u"正 解"_s;
+        QTest::newRow("Label2") << u"Label2"_s << QPoint(368, 100) << 16 << true << clGreen << true << QString();
+        QTest::newRow("Label3") << u"Label3"_s << QPoint(384, 100) << 16 << true << clGreen << true << QString();
+        QTest::newRow("Label6") << u"Label6"_s << QPoint(8, 120) << 13 << false << clMaroon << false << u"分野"_s;
+        QTest::newRow("Label9") << u"Label9"_s << QPoint(8, 136) << 13 << false << clMaroon << false << u"解説"_s;
+        QTest::newRow("Nmon") << u"Nmon"_s << QPoint(327, 128) << 12 << true << clGreen << true << u"残り"_s;
+        QTest::newRow("Smon") << u"Smon"_s << QPoint(386, 128) << 12 << true << clGreen << true << u"総数"_s;
+    }
+    void labels()
+    {
+        QFETCH(QString, name);
+        QFETCH(QPoint, position);
+        QFETCH(int, pixels);
+        QFETCH(bool, bold);
+        QFETCH(QColor, color);
+        QFETCH(bool, shown);
+        QFETCH(QString, caption);
+        start();
+        auto *l = control<QLabel>(name.toLatin1().constData());
+        QCOMPARE(l->pos(), position);
+        QCOMPARE(l->font().pixelSize(), pixels);
+        QCOMPARE(l->font().bold(), bold);
+        QCOMPARE(textColor(l), color);
+        QCOMPARE(!l->isHidden(), shown);
+        QCOMPARE(l->text(), caption);
+        QCOMPARE(l->focusPolicy(), Qt::NoFocus);
+        QVERIFY(l->toolTip().isEmpty());
+    }
+
+    void questionBox()
+    {
+        start();
+        auto *memo = control<QPlainTextEdit>("Memo1");
+        QCOMPARE(memo->geometry(), QRect(16, 24, 409, 65));
+        QCOMPARE(memo->font().pixelSize(), 19);
+        QVERIFY(memo->font().bold());
+        QCOMPARE(textColor(memo), clRed);
+        QCOMPARE(memo->palette().color(QPalette::Base), memo->palette().color(QPalette::Button));
+        QVERIFY(!memo->isReadOnly());
+        QCOMPARE(memo->toPlainText(), u"    ★メニュー"_s);
+    }
+
+    void tabOrder()
+    {
+        start();
+        const QStringList expected{u"Susumeru"_s, u"Miru"_s, u"Yomikomi"_s, u"Tojiru"_s, u"Button1"_s,
+                                   u"Button2"_s, u"Button3"_s, u"Button4"_s, u"Sakujo"_s, u"Hozon"_s, u"Memo1"_s};
+        QStringList order;
+        QWidget *w = control<QWidget>("Susumeru");
+        do {
+            if (w->focusPolicy() & Qt::TabFocus)
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != control<QWidget>("Susumeru") && order.size() < 20);
+        QCOMPARE(order, expected);
+    }
+
+    void menu()
+    {
+        start();
+        QCOMPARE(control<QMenu>("K1")->title(), u"ファイル操作"_s);
+        QStringList items;
+        for (QAction *a : control<QMenu>("K1")->actions())
+            items << a->objectName() + u'=' + (a->isSeparator() ? u"-"_s : a->text()) + (a->isEnabled() ? u""_s : u" (off)"_s);
+        QCOMPARE(items, (QStringList{u"Open1=開く"_s, u"K2=保存"_s, u"Edit=編集"_s, u"K4=問題の最初"_s,
+                                     u"K6=戻る (off)"_s, u"N1=- (off)"_s, u"Exit1=終了"_s}));
+        QCOMPARE(control<QMenu>("K5")->title(), u" ★メニュー"_s);
+        QCOMPARE(control<QMenu>("K5")->actions().value(0)->text(), u"about this"_s);
+        QCOMPARE(control<QAction>("K7")->text(), u"タイトル"_s);
+        QCOMPARE(form->menuBar()->actions().size(), 3);
+        QCOMPARE(form->OpenDialog1.filter, u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s);
+        QCOMPARE(form->SaveDialog1.defaultExt, u"dat"_s);
+        QCOMPARE(form->pos(), QPoint(58, 72));
+    }
+
+    // ---- the settings file ----------------------------------------------
+
+    void settings_data()
+    {
+        QTest::addColumn<std::optional<QByteArray>>("file");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("memo");
+        QTest::addColumn<QString>("error");
+        const QString fallbackMenu = u" ☆ピルモ英語 Ver2.0"_s;
+        QTest::newRow("magic") << std::optional(goodSettings) << u"★テスト塾"_s << u" ★メニュー"_s << u"    ★メニュー"_s << QString();
+        QTest::newRow("LF and no end, more lines") << std::optional(toSjis(u"3480\nT\nM\nanything\nmore"_s)) << u"T"_s << u"M"_s << u"   M"_s << QString();
+        QTest::newRow("blank after magic") << std::optional("3480 \r\nT\r\nM\r\n"_ba) << u"☆柚木塾"_s << fallbackMenu << u"   "_s + fallbackMenu << QString();
+        QTest::newRow("leading zero") << std::optional("03480\r\nT\r\nM\r\n"_ba) << u"☆柚木塾"_s << fallbackMenu << u"   "_s + fallbackMenu << QString();
+        QTest::newRow("byte-order mark") << std::optional("\xef\xbb\xbf" "3480\r\nT\r\nM\r\n"_ba) << u"☆柚木塾"_s << fallbackMenu << u"   "_s + fallbackMenu << QString();
+        QTest::newRow("not the magic, one line") << std::optional("hello"_ba) << u"☆柚木塾"_s << fallbackMenu << u"   "_s + fallbackMenu << QString();
+        QTest::newRow("empty title") << std::optional("3480\r\n\r\nM\r\n"_ba) << QString() << u"M"_s << u"   M"_s << QString();
+        // Errors: the window keeps its layout captions.
+        QTest::newRow("missing") << std::optional<QByteArray>() << u"☆柚木塾"_s << u"「ピルモ英語」 "_s << QString() << u"ﾌｧｲﾙ help.txt は開けません."_s;
+        QTest::newRow("empty") << std::optional(QByteArray()) << u"☆柚木塾"_s << u"「ピルモ英語」 "_s << QString() << u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (0)"_s;
+        QTest::newRow("magic alone") << std::optional("3480\r\n"_ba) << u"☆柚木塾"_s << u"「ピルモ英語」 "_s << QString() << u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (1)"_s;
+        QTest::newRow("magic and title") << std::optional("3480\r\nT\r\n"_ba) << u"☆柚木塾"_s << u"「ピルモ英語」 "_s << QString() << u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (2)"_s;
+    }
+    void settings()
+    {
+        QFETCH(std::optional<QByteArray>, file);
+        QFETCH(QString, caption);
+        QFETCH(QString, menu);
+        QFETCH(QString, memo);
+        QFETCH(QString, error);
+        start(file);
+        QCOMPARE(form->windowTitle(), caption);
+        QCOMPARE(control<QMenu>("K5")->title(), menu);
+        QCOMPARE(text("Memo1"), memo);
+        QCOMPARE(tk->errors, error.isEmpty() ? QStringList() : QStringList{error});
+        // The seed is drawn only when start-up got that far.
+        QCOMPARE(tk->seeds.size(), error.isEmpty() ? 1 : 0);
+        QCOMPARE(text("Label1"), error.isEmpty() ? u" 判 定 "_s : u"判 定"_s);
+        // Every command still works: a file opens and shows its caption.
+        open(questionFile(1, "1"));
+        QCOMPARE(form->windowTitle(), (error.isEmpty() ? caption : QString()) + u'(' + path(u"q.dat"_s) + u')');
+        QCOMPARE(text("Memo1"), u"q1"_s);
+    }
+
+    void nothingHappensBeforeAFileIsOpen()
+    {
+        start();
+        for (const char *b : {"Susumeru", "Sakujo", "Hozon"})
+            click(b);
+        trigger("K4");
+        trigger("K6"); // disabled: delivers nothing
+        QVERIFY(tk->boxes.isEmpty());
+        QVERIFY(tk->dialogs.isEmpty());
+        QVERIFY(tk->errors.isEmpty());
+        QCOMPARE(text("Label4"), u"第    問"_s);
+        QCOMPARE(text("Label3"), QString());
+    }
+
+    // ---- presenting a question --------------------------------------------
+
+    void rotation_data()
+    {
+        QTest::addColumn<int>("random");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("0") << 0 << QStringList{u"a2"_s, u"y2"_s, u"x2"_s, u"z2"_s};
+        QTest::newRow("1") << 5 << QStringList{u"z2"_s, u"a2"_s, u"x2"_s, u"y2"_s};
+        QTest::newRow("2") << 2147483646 << QStringList{u"y2"_s, u"z2"_s, u"a2"_s, u"x2"_s};
+        QTest::newRow("3") << 3 << QStringList{u"z2"_s, u"x2"_s, u"y2"_s, u"a2"_s};
+    }
+    void rotation()
+    {
+        QFETCH(int, random);
+        QFETCH(QStringList, buttons);
+        start();
+        open(questionFile(3, "3"), {0, random});
+        click("Susumeru");
+        QCOMPARE(answerTexts(), buttons);
+        QCOMPARE(form->correctButton, random % 4 + 1);
+        QCOMPARE(text("Smon"), u"総数 3"_s);
+        QCOMPARE(text("Memo1"), u"q2"_s);
+        QCOMPARE(text("Label5"), u"a2"_s);
+        QCOMPARE(text("Label6"), u"c2"_s);
+        QCOMPARE(text("Label9"), u"e2"_s);
+        QVERIFY(!visible("Label5") && !visible("Label6") && !visible("Label9"));
+    }
+
+    void countersShowTheStoredText()
+    {
+        start();
+        Lines lines = questionFile(4, " 5x");
+        lines.removeLast(); // 34 lines: 34 / 7 - 1 = 3
+        lines.removeLast();
+        open(lines);
+        QCOMPARE(text("Nmon"), u"残り  5x"_s);
+        QCOMPARE(text("Smon"), u"総数 3"_s);
+        QCOMPARE(form->remainingCount, 5);
+    }
+
+    // ---- answering and scoring ------------------------------------------
+
+    void answering_data()
+    {
+        QTest::addColumn<int>("random");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("judgement");
+        QTest::addColumn<QString>("sound");
+        QTest::addColumn<QList<bool>>("enabled");
+        QTest::newRow("right on 1") << 0 << u"Button1"_s << u"正 解！"_s << u"seikai.wav"_s << QList<bool>{true, false, false, false};
+        QTest::newRow("right on 3") << 2 << u"Button3"_s << u"正 解！"_s << u"seikai.wav"_s << QList<bool>{false, false, true, false};
+        QTest::newRow("wrong") << 1 << u"Button4"_s << u"残 念"_s << u"gotou.wav"_s << QList<bool>{false, false, false, true};
+    }
+    void answering()
+    {
+        QFETCH(int, random);
+        QFETCH(QString, clicked);
+        QFETCH(QString, judgement);
+        QFETCH(QString, sound);
+        QFETCH(QList<bool>, enabled);
+        start();
+        open(questionFile(2, "2"), {random});
+        click(clicked.toLatin1().constData());
+        QCOMPARE(text("Label1"), judgement);
+        QCOMPARE(tk->sounds, QStringList{sound});
+        QCOMPARE(answersEnabled(), enabled);
+        const bool wrong = judgement == u"残 念"_s;
+        QCOMPARE(visible("Label5"), wrong);
+        QCOMPARE(visible("Label6"), wrong);
+        QCOMPARE(visible("Label9"), wrong);
+        click(clicked.toLatin1().constData()); // the clicked one repeats itself
+        QCOMPARE(tk->sounds, (QStringList{sound, sound}));
+        QCOMPARE(answersEnabled(), enabled);
+    }
+
+    void everyAnswerIsWrongBeforeAnOpen()
+    {
+        start();
+        click("Button2");
+        QCOMPARE(text("Label1"), u"残 念"_s);
+        QCOMPARE(tk->sounds, QStringList{u"gotou.wav"_s});
+        QCOMPARE(text("Label5"), u"正 解"_s);
+        QVERIFY(visible("Label5") && visible("Label6") && visible("Label9"));
+        QCOMPARE(answersEnabled(), (QList<bool>{false, true, false, false}));
+    }
+
+    void revealCountsNothing()
+    {
+        start();
+        open(questionFile(3, "3"), {0, 0, 0});
+        click("Miru");
+        QVERIFY(visible("Label5") && visible("Label6") && visible("Label9"));
+        QCOMPARE(answersEnabled(), (QList<bool>{false, false, false, false}));
+        click("Susumeru");
+        QCOMPARE(text("Label2"), u"0"_s);
+        QCOMPARE(text("Label3"), u" / 1"_s);
+        click("Button1"); // right
+        click("Miru");
+        click("Susumeru");
+        QCOMPARE(text("Label2"), u"1"_s);
+        QCOMPARE(text("Label3"), u" / 2"_s);
+    }
+
+    void judgementCountsOnce()
+    {
+        start();
+        open(questionFile(3, "3"), {0, 0, 0, 0, 0});
+        click("Button1");
+        click("Susumeru");
+        QCOMPARE(text("Label2"), u"1"_s);
+        QCOMPARE(text("Label1"), u"      "_s);
+        tk->answers = {IDYES};
+        click("Sakujo"); // leaves without a new answer: nothing more to count
+        QCOMPARE(text("Label2"), u"1"_s);
+        QCOMPARE(form->score, 1);
+    }
+
+    // ---- navigation -------------------------------------------------------
+
+    void firstOpenShowsSlashZeroAndLaterOpensThePreviousCount()
+    {
+        start();
+        open(questionFile(3, "3"));
+        QCOMPARE(text("Label2"), u"0"_s);
+        QCOMPARE(text("Label3"), u" / 0"_s);
+        QCOMPARE(text("Label4"), u"第 1 問"_s);
+        QCOMPARE(text("Label1"), u"      "_s);
+        QVERIFY(enabled("K6"));
+        QCOMPARE(control<QAction>("K7")->text(), u"「Title」"_s);
+        QCOMPARE(textColor(control<QWidget>("Memo1")), clBlack);
+        open(questionFile(2, "2"), {0}, u"r.dat"_s);
+        QCOMPARE(text("Label3"), u" / 3"_s);
+        QCOMPARE(form->remainingCount, 2);
+        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"r.dat"_s) + u')');
+        QCOMPARE(form->OpenDialog1.fileName, path(u"r.dat"_s));
+        QCOMPARE(tk->dialogs.last().settings.fileName, path(u"q.dat"_s)); // the last choice is proposed
+    }
+
+    void passWrapsAtTheRemainingCount()
+    {
+        start();
+        open(questionFile(4, "3"), {0, 0, 0, 0, 0});
+        click("Button1");                 // right on question 1
+        click("Susumeru");                // 14
+        QCOMPARE(text("Label2"), u"1"_s);
+        QCOMPARE(text("Label3"), u" / 1"_s);
+        click("Susumeru");                // 21: the record at 7 × 3 is still visited
+        QCOMPARE(form->recordStart, 21);
+        QCOMPARE(text("Label4"), u"第 3 問"_s);
+        click("Button1");                 // right on the last of the pass
+        click("Susumeru");                // wraps
+        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(text("Label4"), u"第 1 問"_s);
+        QCOMPARE(text("Label2"), u"1"_s); // the new pass's first point
+        QCOMPARE(text("Label3"), u" / 3"_s);
+        QCOMPARE(text("Memo1"), u"q1"_s);
+    }
+
+    void zeroRemainingAlwaysShowsTheFirst()
+    {
+        start();
+        open(questionFile(3, "0"), {0, 0});
+        click("Button1");
+        click("Susumeru");
+        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(text("Label2"), u"1"_s);
+        QCOMPARE(text("Label3"), u" / 0"_s);
+    }
+
+    void backAndFirst()
+    {
+        start();
+        open(questionFile(3, "3"), {0, 0, 0, 2, 3, 1});
+        click("Susumeru");
+        click("Button1");
+        trigger("K6");
+        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(text("Label4"), u"第 1 問"_s);
+        QCOMPARE(answersEnabled(), (QList<bool>{true, false, false, false})); // back enables nothing
+        trigger("K6");                      // at the first question: same record, fresh rotation
+        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(text("Label4"), u"第 1 問"_s);
+        QCOMPARE(form->correctButton, 3);
+        QCOMPARE(text("Label1"), u"正 解！"_s); // not counted by back
+        click("Susumeru");
+        trigger("K4");
+        QCOMPARE(text("Label3"), u"/ 0"_s);
+        QCOMPARE(text("Label2"), u"0"_s);
+        QCOMPARE(text("Label4"), u"第 1 問"_s);
+        QCOMPARE(form->score, 0);
+        QCOMPARE(text("Memo1"), u"q1"_s);
+    }
+
+    // ---- memorised ------------------------------------------------------------
+
+    void memorisedWorkedExample()
+    {
+        start();
+        const Lines file{"English words 1", "h1", "1", "h3", "h4", "h5", "h6",
+                         "verb", "run-q", "run", "walk", "swim", "jump", "run, ran, run",
+                         "noun", "apple-q", "apple", "orange", "grape", "peach", "an apple, two apples"};
+        open(file, {0, 1});
+        tk->answers = {IDYES};
+        click("Sakujo");
+        QCOMPARE(tk->boxes.size(), 1);
+        QCOMPARE(tk->boxes[0].text, u"run-q を末尾に移動します。"_s);
+        QCOMPARE(tk->boxes[0].caption, u"移動"_s);
+        QCOMPARE(tk->boxes[0].owner, form.get());
+        QCOMPARE(tk->boxes[0].buttons, Buttons::YesNoCancel);
+        QCOMPARE(text("Memo1"), u"apple-q"_s);
+        QCOMPARE(text("Label4"), u"第 2 問"_s);
+        QCOMPARE(form->questionNumber, 1);
+        tk->paths.push_back(path(u"saved.dat"_s));
+        click("Hozon");
+        const Lines expected{"English words 1", "h1", "0", "h3", "h4", "h5", "h6",
+                             "noun", "apple-q", "apple", "orange", "grape", "peach", "an apple, two apples",
+                             "verb", "run-q", "run", "walk", "swim", "jump", "run, ran, run"};
+        QCOMPARE(readFile(path(u"saved.dat"_s)), fileOf(expected));
+        QCOMPARE(tk->dialogs.last().kind, DialogKind::Save);
+        QCOMPARE(tk->dialogs.last().settings.fileName, path(u"q.dat"_s));
+        QVERIFY(tk->dialogs.last().settings.overwritePrompt);
+        QCOMPARE(form->fileName, path(u"saved.dat"_s));
+        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"saved.dat"_s) + u')');
+        QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(file)); // memorising alone writes nothing
+    }
+
+    void memorisedAnswers_data()
+    {
+        QTest::addColumn<int>("reply");
+        QTest::newRow("No") << int(IDNO);
+        QTest::newRow("Cancel") << int(IDCANCEL);
+    }
+    void memorisedAnswers()
+    {
+        QFETCH(int, reply);
+        start();
+        open(questionFile(3, "3"), {0, 3});
+        click("Button2"); // wrong: reveals and disables
+        tk->answers = {reply};
+        click("Sakujo");
+        QCOMPARE(listLines(), questionFile(3, "3"));
+        QCOMPARE(answersEnabled(), (QList<bool>{true, true, true, true}));
+        QVERIFY(!visible("Label5") && !visible("Label6") && !visible("Label9"));
+        QCOMPARE(form->correctButton, 4);
+        QCOMPARE(text("Label1"), u"残 念"_s); // not counted
+        QCOMPARE(text("Label4"), u"第 1 問"_s);
+    }
+
+    void memorisedAtTheEndOfTheCycle()
+    {
+        start();
+        open(questionFile(4, "3"), {0, 0, 0, 0, 0, 0});
+        click("Susumeru");
+        click("Susumeru"); // the last of the cycle, record 3
+        tk->answers = {IDYES};
+        click("Sakujo");
+        QCOMPARE(text("Memo1"), u"q4"_s); // the first record behind the cycle
+        QCOMPARE(form->remainingCount, 2);
+        QCOMPARE(listLines().at(2), "2"_ba);
+        QCOMPARE(listLines().mid(28, 7), questionFile(3, "3").mid(21, 7));
+        click("Susumeru"); // the cycle now ends at 14
+        QCOMPARE(form->recordStart, 7);
+    }
+
+    void memorisedOnTheLastRecordOfTheFile()
+    {
+        start();
+        open(questionFile(2, "2"), {0, 0, 0});
+        click("Susumeru");
+        tk->answers = {IDYES};
+        click("Sakujo");
+        Lines expected = questionFile(2, "1");
+        QCOMPARE(listLines(), expected);
+        QVERIFY(tk->errors.isEmpty());
+    }
+
+    void memorisedBelowZero()
+    {
+        start();
+        open(questionFile(1, "0"), {0, 0});
+        tk->answers = {IDYES};
+        click("Sakujo");
+        QCOMPARE(listLines().at(2), "-1"_ba);
+        QCOMPARE(text("Nmon"), u"残り -1"_s);
+    }
+
+    // ---- failures ---------------------------------------------------------
+
+    void headerOnlyFile()
+    {
+        start();
+        open(questionFile(0, "0"));
+        QCOMPARE(tk->errors, QStringList{u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (7)"_s});
+        QCOMPARE(text("Smon"), u"総数 0"_s);
+        QCOMPARE(text("Nmon"), u"残り 0"_s);
+        QVERIFY(!enabled("K6")); // open stopped before its last steps
+        click("Susumeru");
+        QCOMPARE(tk->errors.size(), 2);
+    }
+
+    void remainingBeyondTheRecords()
+    {
+        start();
+        open(questionFile(2, "4"), {0, 0, 0, 0, 0});
+        click("Susumeru");
+        QVERIFY(tk->errors.isEmpty());
+        click("Susumeru"); // record 3 is missing
+        QCOMPARE(tk->errors, QStringList{u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (21)"_s});
+        QCOMPARE(text("Label4"), u"第 3 問"_s);
+        click("Susumeru");
+        QCOMPARE(tk->errors.last(), u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (28)"_s);
+        click("Susumeru"); // wraps back to the first record
+        QCOMPARE(tk->errors.size(), 2);
+        QCOMPARE(text("Memo1"), u"q1"_s);
+    }
+
+    void fileOfFewerThanThreeLines()
+    {
+        start();
+        open(questionFile(2, "2"));
+        open({"only", "two"}, {}, u"short.dat"_s);
+        QCOMPARE(tk->errors, QStringList{u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (2)"_s});
+        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"short.dat"_s) + u')');
+        QCOMPARE(form->remainingCount, 2); // kept
+        QCOMPARE(text("Memo1"), u"q1"_s);   // nothing shown from the new file
+        QCOMPARE(control<QAction>("K7")->text(), u"「Title」"_s);
+    }
+
+    void missingFile()
+    {
+        start();
+        open(questionFile(2, "2"));
+        tk->paths.push_back(path(u"gone.dat"_s));
+        click("Yomikomi");
+        QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ %1 は開けません."_s.arg(path(u"gone.dat"_s))});
+        QCOMPARE(listLines(), questionFile(2, "2"));
+        QCOMPARE(form->fileName, path(u"gone.dat"_s));
+        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"q.dat"_s) + u')');
+    }
+
+    void cancelledDialogsChangeNothing()
+    {
+        start();
+        open(questionFile(2, "2"));
+        click("Yomikomi"); // no path queued: cancel
+        click("Hozon");
+        QCOMPARE(form->fileName, path(u"q.dat"_s));
+        QCOMPARE(tk->dialogs.size(), 3);
+        QVERIFY(tk->errors.isEmpty());
+    }
+
+    void failedSaveKeepsTheList()
+    {
+        start();
+        open(questionFile(2, "2"));
+        const QString target = path(u"no/such/folder/x.dat"_s);
+        tk->paths.push_back(target);
+        click("Hozon");
+        QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ %1 を作成できません."_s.arg(target)});
+        QCOMPARE(form->fileName, target);
+        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + target + u')');
+        QCOMPARE(listLines(), questionFile(2, "2"));
+    }
+
+    // ---- keyboard and close -------------------------------------------------
+
+    void numberKeysAnswer_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("judgement");
+        QTest::newRow("1 on the main row") << int(Qt::Key_1) << Qt::KeyboardModifiers() << u"正 解！"_s;
+        QTest::newRow("3 on the keypad") << int(Qt::Key_3) << Qt::KeyboardModifiers(Qt::KeypadModifier) << u"残 念"_s;
+        QTest::newRow("5 is no answer") << int(Qt::Key_5) << Qt::KeyboardModifiers() << u"      "_s;
+        QTest::newRow("Ctrl+1 is no answer") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::ControlModifier) << u"      "_s;
+    }
+    void numberKeysAnswer()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, judgement);
+        start();
+        open(questionFile(2, "2"));
+        QTest::keyClick(control<QWidget>("Susumeru"), Qt::Key(key), modifiers);
+        QCOMPARE(text("Label1"), judgement);
+    }
+
+    void numberKeysRespectTheButtonsAndTheQuestionBox()
+    {
+        start();
+        open(questionFile(2, "2"));
+        click("Button2");
+        tk->sounds.clear();
+        QTest::keyClick(control<QWidget>("Button2"), Qt::Key_1); // Button1 is disabled
+        QVERIFY(tk->sounds.isEmpty());
+        auto *memo = control<QPlainTextEdit>("Memo1");
+        memo->moveCursor(QTextCursor::End);
+        QTest::keyClick(memo, Qt::Key_2);
+        QCOMPARE(memo->toPlainText(), u"q12"_s);
+        QVERIFY(tk->sounds.isEmpty());
+    }
+
+    void closeEndsWithoutAsking()
+    {
+        start();
+        open(questionFile(2, "2"));
+        tk->answers = {IDYES};
+        click("Sakujo");
+        form->show();
+        click("Tojiru");
+        QVERIFY(!form->isVisible());
+        QCOMPARE(tk->boxes.size(), 1);
+        QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(questionFile(2, "2")));
+    }
+};
+
+QTEST_MAIN(tst_TForm1)
+#include "tst_TForm1.moc"
