@@ -4,6 +4,7 @@
 #include "app/Exceptions.h"
 #include "app/Globals.h"
 #include "app/QtToolkit.h"
+#include "app/QtTranslation.h"
 #include "quiz/TForm1.h"
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     // Command-line arguments have no effect: Qt is given the program name alone.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);
+    installQtTranslation();
     QtToolkit toolkit;
     try {
         QApplication::setApplicationName(QStringLiteral("Pirumo20"));

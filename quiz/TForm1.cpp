@@ -73,6 +73,19 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     Sakujo->setToolTip(u"憶えた問題をファイルの最後に移動します。後で保存を忘れないように。"_s);
     Hozon->setToolTip(u"記憶完了を使用した場合、保存して下さい"_s);
 
+    // For screen readers: labels are named by their text; say what the bare
+    // numbers and marks mean.
+    Memo1->setAccessibleName(u"問題文"_s);
+    Label4->setAccessibleDescription(u"問題番号"_s);
+    Label1->setAccessibleDescription(u"判定"_s);
+    Label5->setAccessibleDescription(u"正解"_s);
+    Label2->setAccessibleDescription(u"正解数"_s);
+    Label3->setAccessibleDescription(u"解答した問題数"_s);
+    Label6->setAccessibleDescription(u"分野"_s);
+    Label9->setAccessibleDescription(u"解説"_s);
+    Nmon->setAccessibleDescription(u"残りの問題数"_s);
+    Smon->setAccessibleDescription(u"総問題数"_s);
+
     const QList<QWidget *> tabOrder{Susumeru, Miru, Yomikomi, Tojiru, Button1, Button2,
                                     Button3, Button4, Sakujo, Hozon, Memo1};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)

@@ -2,9 +2,13 @@
 #include "app/Exceptions.h"
 #include "app/Numbers.h"
 #include "app/QtToolkit.h"
+#include "app/QtTranslation.h"
 #include "app/Random.h"
 #include "app/Sjis.h"
 #include "ScriptedToolkit.h"
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -182,6 +186,39 @@ private slots:
         clock.restart();
         tk.playSound(u"seikai.wav"_s); // found or not, it returns
         QVERIFY(clock.elapsed() < duration + 500 + 1000);
+    }
+
+    void messageBoxesSpeakJapanese_data()
+    {
+        QTest::addColumn<bool>("retry");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("yes, no, cancel") << false << QStringList{u"はい"_s, u"いいえ"_s, u"キャンセル"_s};
+        QTest::newRow("retry, cancel") << true << QStringList{u"再試行"_s, u"キャンセル"_s};
+    }
+    void messageBoxesSpeakJapanese()
+    {
+        QFETCH(bool, retry);
+        QFETCH(QStringList, buttons);
+        QVERIFY(!installQtTranslation(u"/no/such/folder"_s)); // missing: Qt stays English
+        if (!installQtTranslation())
+            QSKIP("Qt's Japanese translation is not installed");
+        QtToolkit tk;
+        QStringList shown;
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            caption = box->windowTitle();
+            for (QAbstractButton *b : box->buttons())
+                shown << b->text().remove(QRegularExpression(u"\\(&.\\)|&"_s)); // mnemonics aside
+            box->button(QMessageBox::Cancel)->click();
+        });
+        const int answer = tk.messageBox(nullptr, u"本文"_s, u"移動"_s, retry ? Buttons::RetryCancel : Buttons::YesNoCancel);
+        QCOMPARE(answer, int(IDCANCEL));
+        QCOMPARE(caption, u"移動"_s);
+        std::sort(shown.begin(), shown.end());
+        std::sort(buttons.begin(), buttons.end());
+        QCOMPARE(shown, buttons);
     }
 
     void qtFilterFromPairs()

@@ -2,6 +2,7 @@
 #include "app/Sjis.h"
 #include "quiz/TForm1.h"
 #include "ScriptedToolkit.h"
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -217,6 +218,24 @@ private slots:
         QCOMPARE(memo->palette().color(QPalette::Base), memo->palette().color(QPalette::Button));
         QVERIFY(!memo->isReadOnly());
         QCOMPARE(memo->toPlainText(), u"    ★メニュー"_s);
+    }
+
+    void screenReadersHearNames()
+    {
+        start();
+        open(questionFile(2, "2"));
+        auto name = [&](const char *control, QAccessible::Text kind) {
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(this->control<QWidget>(control));
+            return a ? a->text(kind) : u"<none>"_s;
+        };
+        QCOMPARE(name("Memo1", QAccessible::Name), u"問題文"_s);
+        QCOMPARE(name("Label2", QAccessible::Name), u"0"_s);
+        QCOMPARE(name("Label2", QAccessible::Description), u"正解数"_s);
+        QCOMPARE(name("Label3", QAccessible::Name), u" / 0"_s);
+        QCOMPARE(name("Nmon", QAccessible::Name), u"残り 2"_s);
+        QCOMPARE(name("Button1", QAccessible::Name), text("Button1"));
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(form.get());
+        QCOMPARE(window->text(QAccessible::Name), form->windowTitle());
     }
 
     void tabOrder()
