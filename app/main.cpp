@@ -18,6 +18,7 @@ int main(int argc, char *argv[])
     try {
         QApplication::setApplicationName(QStringLiteral("Pirumo20"));
         QApplication::setApplicationVersion(QStringLiteral(PIRUMO_VERSION));
+        QApplication::setDesktopFileName(QStringLiteral("jp.example.pirumo"));
         TForm1 form1(toolkit);
         Form1 = &form1;
         form1.show();

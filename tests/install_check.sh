@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the build into a staging folder and checks the installed tree: the
+# program, its working files, icons, launcher and metadata, and that the
+# installed program starts from the launcher's working folder.
+set -uo pipefail
+build="$1"
+stage="$(mktemp -d)"
+trap 'rm -rf "$stage"' EXIT
+passed=0 failed=0
+check() { # description, command...
+  local what="$1"; shift
+  if "$@" >/tmp/install_check.$$ 2>&1; then passed=$((passed + 1)); echo "ok: $what"
+  else failed=$((failed + 1)); echo "FAIL: $what"; cat /tmp/install_check.$$; fi
+}
+
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null || { echo "install failed"; exit 1; }
+root="$stage/usr"
+data="$root/share/pirumo"
+desktop="$root/share/applications/jp.example.pirumo.desktop"
+
+check "executable" test -x "$root/bin/pirumo"
+for f in help.txt seikai.wav gotou.wav eigo.dat; do
+  check "working file $f" test -s "$data/$f"
+done
+check "settings file byte for byte" cmp "$data/help.txt" "$(dirname "$0")/../sample/help.txt"
+check "scalable icon" test -s "$root/share/icons/hicolor/scalable/apps/jp.example.pirumo.svg"
+for s in 16 32 48 64 128 256; do
+  check "icon ${s}x${s}" test -s "$root/share/icons/hicolor/${s}x${s}/apps/jp.example.pirumo.png"
+done
+check "desktop entry is valid" desktop-file-validate "$desktop"
+check "launcher works in the data folder" grep -qx "Path=/usr/share/pirumo" "$desktop"
+check "launcher names in Japanese" grep -qx "Name\[ja\]=ピルモ英語" "$desktop"
+check "AppStream metadata is valid" appstreamcli validate --no-net "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
+check "AppStream release 2.0.0.7" grep -q 'release version="2.0.0.7"' "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
+
+# The installed program starts in its working folder and keeps running until
+# it is stopped (timeout's 124), rather than failing at start-up.
+started() {
+  (cd "$data" && QT_QPA_PLATFORM=offscreen timeout 3 "$root/bin/pirumo" --ignored-argument)
+  [ $? -eq 124 ]
+}
+check "installed program starts" started
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
