@@ -4,6 +4,7 @@
 #include "app/Exceptions.h"
 #include "app/Globals.h"
 #include "app/QtToolkit.h"
+#include "editor/TForm2.h"
 #include "quiz/TForm1.h"
 #include <QApplication>
 
@@ -18,6 +19,8 @@ int main(int argc, char *argv[])
         QApplication::setApplicationVersion(QStringLiteral(PIRUMO_VERSION));
         TForm1 form1(toolkit);
         Form1 = &form1;
+        TForm2 form2(toolkit);
+        Form2 = &form2;
         form1.show();
         QApplication::exec();
     } catch (const Exception &e) {
