@@ -112,7 +112,6 @@ TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     for (QWidget *control : QList<QWidget *>{Button2, Button4, Button6, Button1, Button7, Edit8})
         leaveTabOrder(control);
-    Edit9->setFocus();
 
     OpenDialog1 = {u"データ(*.dat)|*.dat|すべてのファイル(*.*)|*.*"_s, {}, {}, false};
     SaveDialog1 = {u"*.dat|*.dat|all|*.*"_s, u"dat"_s, u"*.dat"_s, false};
