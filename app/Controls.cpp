@@ -1,4 +1,6 @@
 #include "app/Controls.h"
+#include <QAction>
+#include <QMenu>
 #include <QPalette>
 
 QFont japaneseFont(int pixelHeight, bool bold, bool italic)
@@ -33,4 +35,11 @@ void setCaption(QLabel *label, const QString &text)
 {
     label->setText(text);
     label->adjustSize();
+}
+
+QAction *menuItem(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
 }

@@ -9,6 +9,9 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+class QAction;
+class QMenu;
+
 // The layout's colours, by their toolkit names.
 inline const QColor clBlack{0, 0, 0};
 inline const QColor clMaroon{128, 0, 0};
@@ -51,3 +54,6 @@ W *place(QWidget *parent, const char *name, int x, int y, int w, int h, const QS
         setControlText(control, text);
     return control;
 }
+
+// Adds an item named `name` with `caption` to `menu`.
+QAction *menuItem(QMenu *menu, const char *name, const QString &caption);

@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/QtToolkit.h"
 #include "app/QtTranslation.h"
+#include "editor/TForm2.h"
 #include "quiz/TForm1.h"
 #include <QApplication>
 
@@ -21,6 +22,8 @@ int main(int argc, char *argv[])
         QApplication::setDesktopFileName(QStringLiteral("jp.example.pirumo"));
         TForm1 form1(toolkit);
         Form1 = &form1;
+        TForm2 form2(toolkit);
+        Form2 = &form2;
         form1.show();
         QApplication::exec();
     } catch (const Exception &e) {

@@ -19,13 +19,6 @@ namespace {
 const QString judgedRight = u"正 解！"_s;
 const QString judgedWrong = u"残 念"_s;
 const QString questionFilter = u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s;
-
-QAction *item(QMenu *menu, const char *name, const QString &caption)
-{
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
 } // namespace
 
 TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(toolkit)
@@ -96,17 +89,17 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
 
     K1 = menuBar()->addMenu(u"ファイル操作"_s);
     K1->setObjectName(u"K1"_s);
-    Open1 = item(K1, "Open1", u"開く"_s);
-    K2 = item(K1, "K2", u"保存"_s);
-    Edit = item(K1, "Edit", u"編集"_s);
-    K4 = item(K1, "K4", u"問題の最初"_s);
-    K6 = item(K1, "K6", u"戻る"_s);
+    Open1 = menuItem(K1, "Open1", u"開く"_s);
+    K2 = menuItem(K1, "K2", u"保存"_s);
+    Edit = menuItem(K1, "Edit", u"編集"_s);
+    K4 = menuItem(K1, "K4", u"問題の最初"_s);
+    K6 = menuItem(K1, "K6", u"戻る"_s);
     N1 = K1->addSeparator();
     N1->setObjectName(u"N1"_s);
-    Exit1 = item(K1, "Exit1", u"終了"_s);
+    Exit1 = menuItem(K1, "Exit1", u"終了"_s);
     K5 = menuBar()->addMenu(u"「ピルモ英語」 "_s);
     K5->setObjectName(u"K5"_s);
-    about1 = item(K5, "about1", u"about this"_s);
+    about1 = menuItem(K5, "about1", u"about this"_s);
     K7 = menuBar()->addAction(u"タイトル"_s);
     K7->setObjectName(u"K7"_s);
     K6->setEnabled(false);

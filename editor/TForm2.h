@@ -1,0 +1,70 @@
+#pragma once
+// The question editor: one block of seven lines of a question file at a time
+// (the header block as question 0, or one question record) in seven boxes,
+// with browsing, open, save, reset, and add, change and clear.
+#include "app/Toolkit.h"
+#include "data/LineList.h"
+#include <QHash>
+#include <QMainWindow>
+#include <array>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+    friend class tst_TForm2;
+
+public:
+    explicit TForm2(Toolkit &toolkit, QWidget *parent = nullptr);
+
+private:
+    void FormCreate();
+    void ShowRecord();
+
+    void Open1Click();
+    void Button6Click();
+    void Button7Click();
+    void Button1Click();
+    void Button2Click();
+    void Close1Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+
+    void showLine(QWidget *box, int index);
+    void showBytes(QWidget *box, const QByteArray &bytes);
+    QByteArray lineOf(const QWidget *box) const;
+    void showQuestionNumber();
+    void showFileCaption();
+    int total() const { return questionList.Count() / 7 - 1; }
+
+    Toolkit &tk;
+
+    QLabel *Label1, *Label2;
+    QLineEdit *Edit8, *Edit9, *Edit3, *Edit5, *Edit4, *Edit6, *Edit1, *Edit7;
+    QPlainTextEdit *Edit2;
+    QPushButton *Button7, *Button6, *Button1, *Button2, *Button4, *Button5, *Button3;
+    QMenu *K1;
+    QAction *Open1, *Hozo, *Close1;
+    FileDialog OpenDialog1, SaveDialog1;
+    // The boxes of the shown block, by offset from recordStart.
+    std::array<QWidget *, 7> block;
+
+    // What ShowRecord last put into a box: its line's bytes and the text shown.
+    struct Shown {
+        QByteArray bytes;
+        QString text;
+    };
+    QHash<const QWidget *, Shown> shown;
+
+    QString fileName;
+    int recordStart = 0;
+    LineList questionList;
+    int questionNumber = 0;
+    int remainingCount = 0;
+};
