@@ -74,7 +74,7 @@ void TURLLabel::leaveEvent(QEvent *event)
 void TURLLabel::mousePressEvent(QMouseEvent *event)
 {
     QLabel::mousePressEvent(event);
-    event->accept();
+    event->accept(); // handled here; the press goes no further up
     MouseDown();
 }
 
