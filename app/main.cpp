@@ -1,5 +1,6 @@
 // Start-up: the application object, its title, the windows in their fixed
 // order, and the event loop until the quiz window closes.
+#include "about/TAboutBox.h"
 #include "app/ErrorDisplay.h"
 #include "app/Exceptions.h"
 #include "app/Globals.h"
@@ -20,10 +21,13 @@ int main(int argc, char *argv[])
         QApplication::setApplicationName(QStringLiteral("Pirumo20"));
         QApplication::setApplicationVersion(QStringLiteral(PIRUMO_VERSION));
         QApplication::setDesktopFileName(QStringLiteral("jp.example.pirumo"));
+        QApplication::setWindowIcon(programIcon());
         TForm1 form1(toolkit);
         Form1 = &form1;
         TForm2 form2(toolkit);
         Form2 = &form2;
+        TAboutBox aboutBox(toolkit);
+        AboutBox = &aboutBox;
         form1.show();
         QApplication::exec();
     } catch (const Exception &e) {

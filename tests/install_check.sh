@@ -13,8 +13,10 @@ check() { # description, command...
   else failed=$((failed + 1)); echo "FAIL: $what"; cat /tmp/install_check.$$; fi
 }
 
-DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null || { echo "install failed"; exit 1; }
-root="$stage/usr"
+# The launcher names its folder by the configured prefix, so install there.
+prefix="$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")"
+DESTDIR="$stage" cmake --install "$build" >/dev/null || { echo "install failed"; exit 1; }
+root="$stage$prefix"
 data="$root/share/pirumo"
 desktop="$root/share/applications/jp.example.pirumo.desktop"
 
@@ -28,7 +30,7 @@ for s in 16 32 48 64 128 256; do
   check "icon ${s}x${s}" test -s "$root/share/icons/hicolor/${s}x${s}/apps/jp.example.pirumo.png"
 done
 check "desktop entry is valid" desktop-file-validate "$desktop"
-check "launcher works in the data folder" grep -qx "Path=/usr/share/pirumo" "$desktop"
+check "launcher works in the data folder" grep -qx "Path=$prefix/share/pirumo" "$desktop"
 check "launcher names in Japanese" grep -qx "Name\[ja\]=ピルモ英語" "$desktop"
 check "AppStream metadata is valid" appstreamcli validate --no-net "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
 check "AppStream release 2.0.0.7" grep -q 'release version="2.0.0.7"' "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
