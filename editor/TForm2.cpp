@@ -101,6 +101,14 @@ TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     Edit2->setTabChangesFocus(true);
     block = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7};
 
+    // For screen readers: what each box holds at a question record.
+    const QList<std::pair<QWidget *, QString>> names{
+        {Edit1, u"分野"_s}, {Edit2, u"問題文"_s}, {Edit3, u"正答"_s}, {Edit4, u"誤答1"_s},
+        {Edit5, u"誤答2"_s}, {Edit6, u"誤答3"_s}, {Edit7, u"解説"_s}, {Edit8, u"残り"_s},
+        {Edit9, u"タイトル"_s}};
+    for (const auto &[box, name] : names)
+        box->setAccessibleName(name);
+
     Button3->setToolTip(u"追加した問題が第１問になる"_s);
     Button5->setToolTip(u"クリアしてから問題入力つぎに、追加"_s);
     Button7->setToolTip(u"新規作成の場合、保存の前に必ずresetします"_s);

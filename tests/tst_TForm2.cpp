@@ -5,7 +5,9 @@
 #include "app/Sjis.h"
 #include "editor/TForm2.h"
 #include "quiz/TForm1.h"
+#include <QAccessible>
 #include <QAction>
+#include <QLibraryInfo>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -208,6 +210,24 @@ private slots:
         QCOMPARE(w->palette().color(QPalette::Active, role),
                  color.isValid() ? color : QApplication::palette(w).color(QPalette::Active, role));
         QCOMPARE(w->toolTip(), hint);
+    }
+
+    void boxesForScreenReadersAndInputMethods()
+    {
+        const Texts names{{u"Edit1"_s, u"分野"_s}, {u"Edit2"_s, u"問題文"_s}, {u"Edit3"_s, u"正答"_s},
+                          {u"Edit4"_s, u"誤答1"_s}, {u"Edit5"_s, u"誤答2"_s}, {u"Edit6"_s, u"誤答3"_s},
+                          {u"Edit7"_s, u"解説"_s}, {u"Edit8"_s, u"残り"_s}, {u"Edit9"_s, u"タイトル"_s}};
+        for (auto it = names.cbegin(); it != names.cend(); ++it) {
+            auto *box = form->findChild<QWidget *>(it.key());
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(box);
+            QVERIFY2(a, qPrintable(it.key()));
+            QCOMPARE(a->text(QAccessible::Name), it.value());
+            QVERIFY(box->testAttribute(Qt::WA_InputMethodEnabled)); // Japanese typed through the input method
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(form.get())->text(QAccessible::Name), form->windowTitle());
+        // Qt's own bridge to IBus comes with Debian's Qt; fcitx5 brings its own.
+        const QDir plugins(QLibraryInfo::path(QLibraryInfo::PluginsPath) + u"/platforminputcontexts"_s);
+        QVERIFY(!plugins.entryList({u"*ibus*"_s}).isEmpty());
     }
 
     void tabOrder()
