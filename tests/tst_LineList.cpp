@@ -1,41 +1,20 @@
 #include "app/Exceptions.h"
 #include "data/LineList.h"
+#include "TestFiles.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
-using Lines = QList<QByteArray>;
 
 namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 LineList listOf(const Lines &lines)
 {
     LineList list;
     for (const QByteArray &l : lines)
         list.Add(l);
     return list;
-}
-
-Lines linesOf(const LineList &list)
-{
-    Lines lines;
-    for (int i = 0; i < list.Count(); ++i)
-        lines << list.Get(i);
-    return lines;
 }
 
 template <class E, class F>

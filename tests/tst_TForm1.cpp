@@ -2,6 +2,7 @@
 #include "app/Sjis.h"
 #include "quiz/TForm1.h"
 #include "ScriptedToolkit.h"
+#include "TestFiles.h"
 #include <QAccessible>
 #include <QAction>
 #include <QLabel>
@@ -14,31 +15,9 @@
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
-using Lines = QList<QByteArray>;
 
 namespace {
 const QByteArray goodSettings = toSjis(u"3480\r\n★テスト塾\r\n ★メニュー\r\n"_s);
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QByteArray fileOf(const Lines &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &l : lines)
-        bytes += l + "\r\n";
-    return bytes;
-}
 
 // A header with remaining count `remaining` and `records` records whose lines
 // name their record: c1, q1, a1, x1, y1, z1, e1 for record 1, and so on.
