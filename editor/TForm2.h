@@ -18,6 +18,8 @@ class QPushButton;
 class TForm2 : public QMainWindow {
     Q_OBJECT
     friend class tst_TForm2;
+    friend class tst_Reliability;
+    friend class tst_LongRun;
 
 public:
     explicit TForm2(Toolkit &toolkit, QWidget *parent = nullptr);

@@ -14,6 +14,8 @@ class QPushButton;
 class TForm1 : public QMainWindow {
     Q_OBJECT
     friend class tst_TForm1;
+    friend class tst_Reliability;
+    friend class tst_LongRun;
 
 public:
     explicit TForm1(Toolkit &toolkit, QWidget *parent = nullptr);

@@ -1,0 +1,408 @@
+// Malformed question files and failing saves, driven through both windows
+// headless: the exact error shown, the program goes on, and neither the list
+// nor any file on disk loses a byte the rules do not take from it.
+#include "ScriptedToolkit.h"
+#include "app/Sjis.h"
+#include "data/LineList.h"
+#include "editor/TForm2.h"
+#include "quiz/TForm1.h"
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <memory>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+using Lines = QList<QByteArray>;
+
+namespace {
+const QString listError = u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (%1)"_s;
+const QString openError = u"ﾌｧｲﾙ %1 は開けません"_s;
+const QString createError = u"ﾌｧｲﾙ %1 を作成できません."_s;
+const QString writeError = u"ｽﾄﾘｰﾑへの書き込みｴﾗｰ."_s;
+
+// A header with remaining count `remaining`, then `records` records whose
+// lines name their record: c1 q1 a1 x1 y1 z1 e1, c2 ...
+Lines questionFile(int records, const QByteArray &remaining)
+{
+    Lines lines{"Title", "h1", remaining, "h3", "h4", "h5", "h6"};
+    for (int k = 1; k <= records; ++k)
+        for (const char *field : {"c", "q", "a", "x", "y", "z", "e"})
+            lines << QByteArray(field) + QByteArray::number(k);
+    return lines;
+}
+
+QByteArray fileOf(const Lines &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// What a path holds: a file's bytes, a folder's entries, or nothing at all.
+QByteArray onDisk(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return "<folder> "
+            + QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).join(u' ').toUtf8();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return info.exists() ? "<unreadable>" : "<missing>";
+    return f.readAll();
+}
+
+QStringList withPath(QStringList messages, const QString &path)
+{
+    for (QString &m : messages)
+        if (m.contains(u"%1"_s))
+            m = m.arg(path);
+    return messages;
+}
+
+// The scripted toolkit, with a file that can vanish while the open dialog is up.
+class VanishingToolkit : public ScriptedToolkit {
+public:
+    QString vanishing;
+
+    std::optional<QString> fileDialog(QWidget *owner, DialogKind kind, const FileDialog &dialog) override
+    {
+        auto path = ScriptedToolkit::fileDialog(owner, kind, dialog);
+        if (!vanishing.isEmpty())
+            QFile::remove(std::exchange(vanishing, {}));
+        return path;
+    }
+};
+
+// What the learner picks in the open dialog.
+enum class Pick { File, Folder, VanishingFile };
+} // namespace
+
+Q_DECLARE_METATYPE(Pick)
+
+class tst_Reliability : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<VanishingToolkit> tk;
+    std::unique_ptr<TForm1> quiz;
+    std::unique_ptr<TForm2> editor;
+
+    QString path(const QString &name) const { return dir->filePath(name); }
+
+    // Both windows, in a fresh working folder with its settings file.
+    void start()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir->path()));
+        writeFile(path(u"help.txt"_s), "3480\r\nT\r\nM\r\n");
+        tk = std::make_unique<VanishingToolkit>();
+        quiz = std::make_unique<TForm1>(*tk);
+        editor = std::make_unique<TForm2>(*tk);
+        QVERIFY(tk->errors.isEmpty());
+    }
+    static Lines linesOf(const LineList &list)
+    {
+        Lines lines;
+        for (int i = 0; i < list.Count(); ++i)
+            lines << list.Get(i);
+        return lines;
+    }
+    Lines lines(bool inQuiz) const { return linesOf(inQuiz ? quiz->questionList : editor->questionList); }
+    void open(bool inQuiz, const QString &file)
+    {
+        tk->paths = {file};
+        if (inQuiz)
+            quiz->Yomikomi->click();
+        else
+            editor->Open1->trigger();
+    }
+    void save(bool inQuiz, const QString &file)
+    {
+        tk->paths = {file};
+        if (inQuiz)
+            quiz->Hozon->click();
+        else
+            editor->Button6->click();
+        tk->paths.clear(); // nothing asked on an empty list
+    }
+    QString target(Pick pick, const QByteArray &bytes)
+    {
+        const QString chosen = path(u"chosen.dat"_s);
+        if (pick == Pick::Folder) {
+            QDir(dir->path()).mkpath(u"chosen.dat/inside"_s);
+        } else {
+            writeFile(chosen, bytes);
+            if (pick == Pick::VanishingFile)
+                tk->vanishing = chosen;
+        }
+        return chosen;
+    }
+
+    // Root writes into any folder and over any file: a refused write is
+    // staged by running the same row again as an unprivileged user.
+    void rerunUnprivileged()
+    {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        QString row = QString::fromLatin1(QTest::currentTestFunction()) + u':'
+            + QString::fromLatin1(QTest::currentDataTag());
+        child.start(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                                   QCoreApplication::applicationFilePath(), row});
+        if (!child.waitForStarted())
+            QSKIP("root cannot be refused a write, and setpriv is missing to run this as another user");
+        QVERIFY(child.waitForFinished(120000));
+        const QString out = QString::fromLocal8Bit(child.readAll());
+        if (child.exitCode() != 0 && out.startsWith(u"setpriv:"_s))
+            QSKIP(qPrintable(u"root cannot be refused a write, and setpriv cannot switch user: "_s + out));
+        QVERIFY2(child.exitCode() == 0 && out.contains(u"PASS   : tst_Reliability::"_s + row.replace(u':', u'(') + u')'),
+                 qPrintable(out));
+    }
+
+    static void malformedFiles()
+    {
+        QTest::addColumn<Pick>("pick");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Lines>("lines");        // the list after the open
+        QTest::addColumn<int>("remaining");      // the remaining count the windows hold
+        QTest::addColumn<QStringList>("quizErrors");   // open, next, next
+        QTest::addColumn<QStringList>("editorErrors"); // open, forward, forward
+        QTest::addColumn<QString>("retryBox");          // the editor's own box on an open failure
+
+        const Lines good = questionFile(2, "2");
+        const QString e2 = listError.arg(2), e7 = listError.arg(7);
+        const auto file = [](const char *name, const Lines &lines) -> QTestData & {
+            return QTest::newRow(name) << Pick::File << fileOf(lines) << lines;
+        };
+        const Lines sixLines = good.mid(0, 6);
+        const Lines cut = good.mid(0, 17); // header, record 1, three lines of record 2
+        file("empty file", {}) << 2 << QStringList{e2} << QStringList(3, listError.arg(0)) << QString();
+        file("one line", {"Title"}) << 2 << QStringList(3, e2) << QStringList(3, listError.arg(1)) << QString();
+        file("six lines", sixLines) << 2 << QStringList{e7, listError.arg(14), e7} << QStringList(3, listError.arg(6)) << QString();
+        file("header only", questionFile(0, "0")) << 0 << QStringList(3, e7) << QStringList() << QString();
+        file("line count no multiple of seven", cut)
+            << 2 << QStringList{listError.arg(20)} << QStringList{listError.arg(17)} << QString();
+        file("remaining count negative", questionFile(2, "-1")) << -1 << QStringList() << QStringList() << QString();
+        file("remaining count zero", questionFile(2, "0")) << 0 << QStringList() << QStringList() << QString();
+        file("remaining count larger than the total", questionFile(2, "3"))
+            << 3 << QStringList{listError.arg(21)} << QStringList() << QString();
+        // Beyond 32 bits the number wraps modulo 2^32, as the runtime's rule says.
+        file("remaining count 2^32 + 2", questionFile(2, "4294967298")) << 2 << QStringList() << QStringList() << QString();
+        file("remaining count 2^31", questionFile(2, "2147483648"))
+            << int(-2147483647 - 1) << QStringList() << QStringList() << QString();
+        file("remaining count in full-width digits", questionFile(2, toSjis(u"１２"_s)))
+            << 0 << QStringList() << QStringList() << QString();
+
+        QByteArray withNul = fileOf(good);
+        withNul.insert(fileOf(cut).size() - 2, QByteArray("\0x2", 3)); // behind the text of line 16
+        QTest::newRow("a 0x00 in the middle") << Pick::File << withNul << cut << 2
+            << QStringList{listError.arg(20)} << QStringList{listError.arg(17)} << QString();
+
+        Lines badSjis = good;
+        badSjis[0] = "\x85\x40 title"; // a lead byte of no character
+        badSjis[8] = "\x81\x20\xff\xa0 q"; // a lead byte without its trail, 0xFF, a lone 0xA0
+        badSjis[13] = "e\x82";            // a lead byte at the line end
+        file("invalid Shift-JIS bytes", badSjis) << 2 << QStringList() << QStringList() << QString();
+
+        Lines longLine = good;
+        longLine[8] = QByteArray(10 * 1024 * 1024, 'w');
+        file("a line of 10 MB", longLine) << 2 << QStringList() << QStringList() << QString();
+
+        QTest::newRow("a folder") << Pick::Folder << QByteArray() << good << 2
+            << QStringList{openError + u'.'} << QStringList() << openError;
+        QTest::newRow("a file that vanishes after the dialog") << Pick::VanishingFile << fileOf(good) << good << 2
+            << QStringList{openError + u'.'} << QStringList() << openError;
+    }
+
+private slots:
+    void cleanup()
+    {
+        quiz.reset();
+        editor.reset();
+        QDir::setCurrent(QDir::tempPath());
+    }
+
+    // Each file is opened after a good one, then the learner goes on twice.
+    void malformedInQuiz_data() { malformedFiles(); }
+    void malformedInQuiz()
+    {
+        QFETCH(Pick, pick);
+        QFETCH(QByteArray, bytes);
+        QFETCH(Lines, lines);
+        QFETCH(int, remaining);
+        QFETCH(QStringList, quizErrors);
+        start();
+        const QString good = path(u"good.dat"_s);
+        writeFile(good, fileOf(questionFile(2, "2")));
+        open(true, good);
+        const QString chosen = target(pick, bytes);
+        const QByteArray diskAfter = pick == Pick::VanishingFile ? "<missing>" : onDisk(chosen);
+
+        open(true, chosen);
+        quiz->Susumeru->click();
+        quiz->Susumeru->click();
+        QCOMPARE(tk->errors, withPath(quizErrors, chosen));
+        QCOMPARE(this->lines(true), lines);
+        QCOMPARE(quiz->remainingCount, remaining);
+        QCOMPARE(onDisk(chosen), diskAfter);
+
+        // What was loaded is saved whole, and the next open works as ever.
+        save(true, path(u"copy.dat"_s));
+        QCOMPARE(onDisk(path(u"copy.dat"_s)), lines.isEmpty() ? "<missing>"_ba : fileOf(lines));
+        tk->errors.clear();
+        open(true, good);
+        QVERIFY(tk->errors.isEmpty());
+        QCOMPARE(quiz->Memo1->toPlainText(), u"q1"_s);
+    }
+
+    void malformedInEditor_data() { malformedFiles(); }
+    void malformedInEditor()
+    {
+        QFETCH(Pick, pick);
+        QFETCH(QByteArray, bytes);
+        QFETCH(Lines, lines);
+        QFETCH(int, remaining);
+        QFETCH(QStringList, editorErrors);
+        QFETCH(QString, retryBox);
+        start();
+        const QString good = path(u"good.dat"_s);
+        writeFile(good, fileOf(questionFile(2, "2")));
+        open(false, good);
+        const QString chosen = target(pick, bytes);
+        const QByteArray diskAfter = pick == Pick::VanishingFile ? "<missing>" : onDisk(chosen);
+
+        tk->answers = {IDCANCEL}; // to the retry box, if it comes
+        open(false, chosen);
+        editor->Button2->click();
+        editor->Button2->click();
+        QCOMPARE(tk->errors, withPath(editorErrors, chosen));
+        QStringList boxes;
+        for (const auto &box : tk->boxes)
+            boxes << box.text;
+        QCOMPARE(boxes, retryBox.isEmpty() ? QStringList() : QStringList{retryBox.arg(chosen)});
+        QCOMPARE(this->lines(false), lines);
+        QCOMPARE(editor->Edit8->text(), QString::number(remaining));
+        QCOMPARE(onDisk(chosen), diskAfter);
+
+        save(false, path(u"copy.dat"_s));
+        QCOMPARE(onDisk(path(u"copy.dat"_s)), lines.isEmpty() ? "<missing>"_ba : fileOf(lines));
+        tk->errors.clear();
+        open(false, good);
+        QVERIFY(tk->errors.isEmpty());
+        QCOMPARE(editor->Edit9->text(), u"Title"_s);
+        QCOMPARE(editor->Label1->text(), u"第 0 問"_s);
+    }
+
+    // Saving a question file over a former one while the disk fails: the stated
+    // error, the list and the former file as they were, no temporary file left,
+    // and once the fault is gone the same save works.
+    void saveFailure_data()
+    {
+        QTest::addColumn<bool>("inQuiz");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("error");
+        const std::pair<const char *, QString> faults[] = {
+            {"missing folder", createError},
+            {"folder that cannot be written", createError},
+            {"file that cannot be written", createError},
+            {"a folder by the file's name", createError},
+            {"short write", writeError},
+            {"failed write", writeError},
+            {"file system full", writeError},
+            {"file size limit", writeError},
+        };
+        for (bool inQuiz : {true, false})
+            for (const auto &[fault, error] : faults)
+                QTest::addRow("%s, %s", inQuiz ? "quiz" : "editor", fault)
+                    << inQuiz << QString::fromLatin1(fault) << error;
+    }
+    void saveFailure()
+    {
+        QFETCH(bool, inQuiz);
+        QFETCH(QString, fault);
+        QFETCH(QString, error);
+        if (fault.contains(u"cannot be written"_s) && geteuid() == 0) {
+            rerunUnprivileged();
+            return;
+        }
+        start();
+        const Lines list = questionFile(2000, "2000"); // larger than the small disk below
+        writeFile(path(u"work.dat"_s), fileOf(list));
+        open(inQuiz, path(u"work.dat"_s));
+        QVERIFY(tk->errors.isEmpty());
+
+        const QString folder = path(u"out"_s);
+        QString file = folder + u"/x.dat"_s;
+        const QByteArray former = "the learner's former file\r\n"_ba;
+        QDir().mkpath(folder);
+        writeFile(file, former);
+        std::function<void()> undo = [] {};
+        const auto writer = LineList::writer;
+        if (fault == u"missing folder"_s) {
+            file = path(u"missing/x.dat"_s);
+            undo = [&] { QDir().mkpath(path(u"missing"_s)); };
+        } else if (fault == u"folder that cannot be written"_s) {
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            undo = [&] { QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); };
+        } else if (fault == u"file that cannot be written"_s) {
+            QFile::setPermissions(file, QFileDevice::ReadOwner);
+            undo = [&] { QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner); };
+        } else if (fault == u"a folder by the file's name"_s) {
+            QFile::remove(file);
+            QDir().mkpath(file + u"/inside"_s);
+            undo = [&] { QDir(file).removeRecursively(); };
+        } else if (fault == u"short write"_s) {
+            LineList::writer = [](QIODevice &f, const QByteArray &text) { return f.write(text.left(text.size() / 2)); };
+            undo = [&] { LineList::writer = writer; };
+        } else if (fault == u"failed write"_s) {
+            LineList::writer = [](QIODevice &, const QByteArray &) { return qint64(-1); };
+            undo = [&] { LineList::writer = writer; };
+        } else if (fault == u"file system full"_s) {
+            if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
+                QSKIP(qPrintable(u"no small file system can be mounted here: "_s + QString::fromLocal8Bit(strerror(errno))));
+            writeFile(file, former);
+            undo = [&] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); };
+        } else if (fault == u"file size limit"_s) {
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            const rlimit before = limit;
+            limit.rlim_cur = 16 * 1024;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG
+            undo = [before, handler] { setrlimit(RLIMIT_FSIZE, &before); std::signal(SIGXFSZ, handler); };
+        }
+        auto restore = qScopeGuard([&] { std::exchange(undo, [] {})(); });
+        const QString parent = QFileInfo(file).path();
+        const QByteArray diskBefore = onDisk(parent) + '\n' + onDisk(file);
+
+        save(inQuiz, file);
+        QCOMPARE(tk->errors, QStringList{error.contains(u"%1"_s) ? error.arg(file) : error});
+        QCOMPARE(lines(inQuiz), list);
+        QCOMPARE(onDisk(parent) + '\n' + onDisk(file), diskBefore);
+
+        std::exchange(undo, [] {})();
+        tk->errors.clear();
+        save(inQuiz, file);
+        QVERIFY(tk->errors.isEmpty());
+        QCOMPARE(onDisk(file), fileOf(list));
+    }
+};
+
+QTEST_MAIN(tst_Reliability)
+#include "tst_Reliability.moc"
