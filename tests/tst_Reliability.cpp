@@ -2,6 +2,7 @@
 // headless: the exact error shown, the program goes on, and neither the list
 // nor any file on disk loses a byte the rules do not take from it.
 #include "ScriptedToolkit.h"
+#include "TestFiles.h"
 #include "app/Sjis.h"
 #include "data/LineList.h"
 #include "editor/TForm2.h"
@@ -22,39 +23,12 @@
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
-using Lines = QList<QByteArray>;
 
 namespace {
 const QString listError = u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (%1)"_s;
 const QString openError = u"ﾌｧｲﾙ %1 は開けません"_s;
 const QString createError = u"ﾌｧｲﾙ %1 を作成できません."_s;
 const QString writeError = u"ｽﾄﾘｰﾑへの書き込みｴﾗｰ."_s;
-
-// A header with remaining count `remaining`, then `records` records whose
-// lines name their record: c1 q1 a1 x1 y1 z1 e1, c2 ...
-Lines questionFile(int records, const QByteArray &remaining)
-{
-    Lines lines{"Title", "h1", remaining, "h3", "h4", "h5", "h6"};
-    for (int k = 1; k <= records; ++k)
-        for (const char *field : {"c", "q", "a", "x", "y", "z", "e"})
-            lines << QByteArray(field) + QByteArray::number(k);
-    return lines;
-}
-
-QByteArray fileOf(const Lines &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // What a path holds: a file's bytes, a folder's entries, or nothing at all.
 QByteArray onDisk(const QString &path)

@@ -19,16 +19,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 const QByteArray goodSettings = toSjis(u"3480\r\n★テスト塾\r\n ★メニュー\r\n"_s);
 
-// A header with remaining count `remaining` and `records` records whose lines
-// name their record: c1, q1, a1, x1, y1, z1, e1 for record 1, and so on.
-Lines questionFile(int records, const QByteArray &remaining)
-{
-    Lines lines{"Title", "h1", remaining, "h3", "h4", "h5", "h6"};
-    for (int k = 1; k <= records; ++k)
-        for (const char *field : {"c", "q", "a", "x", "y", "z", "e"})
-            lines << QByteArray(field) + QByteArray::number(k);
-    return lines;
-}
 } // namespace
 
 class tst_TForm1 : public QObject {
