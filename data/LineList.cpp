@@ -2,11 +2,44 @@
 #include "app/Exceptions.h"
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstring>
 
 LineList::Writer LineList::writer = [](QIODevice &file, const QByteArray &text) {
     return file.write(text);
 };
+
+namespace {
+const char *find(const char *from, const char *to, char c)
+{
+    const void *found = std::memchr(from, c, size_t(to - from));
+    return found ? static_cast<const char *>(found) : to;
+}
+
+// Calls `take(start, length)` for each line of `text`, by the reading rules.
+template <class Take>
+void forEachLine(QByteArrayView text, Take take)
+{
+    if (text.isEmpty())
+        return;
+    const char *cursor = text.data();
+    const char *const end = find(cursor, cursor + text.size(), '\0');
+    // The next LF is looked for again only once the cursor has passed it, so
+    // a file whose lines end in CR alone is not searched to its end per line.
+    const char *lf = nullptr;
+    while (cursor < end) {
+        if (!lf || lf < cursor)
+            lf = find(cursor, end, '\n');
+        const char *stop = find(cursor, lf, '\r');
+        take(cursor, stop - cursor);
+        cursor = stop;
+        if (cursor < end && *cursor == '\r')
+            ++cursor;
+        if (cursor < end && *cursor == '\n')
+            ++cursor;
+    }
+}
+} // namespace
 
 void LineList::check(int index, int limit) const
 {
@@ -14,53 +47,170 @@ void LineList::check(int index, int limit) const
         throw EStringListError(index);
 }
 
+LineList::Place LineList::locate(int index) const
+{
+    // The last block that starts at or before `index`; Count() itself falls
+    // at the end of the last block.
+    const auto after = std::upper_bound(starts.begin(), starts.end(), index);
+    const qsizetype b = after - starts.begin() - 1;
+    return {b, index - starts[size_t(b)]};
+}
+
+void LineList::renumber(qsizetype fromBlock)
+{
+    for (size_t b = size_t(std::max<qsizetype>(fromBlock, 1)); b < blocks.size(); ++b)
+        starts[b] = starts[b - 1] + int(blocks[b - 1].size());
+}
+
+void LineList::append(QByteArray line)
+{
+    // A full last block is left full and a new one begun, so a list that is
+    // loaded or built line by line has no room to spare in its blocks.
+    if (blocks.empty() || qsizetype(blocks.back().size()) >= blockLines) {
+        Block block;
+        block.reserve(size_t(blockLines));
+        blocks.push_back(std::move(block));
+        starts.push_back(lineCount);
+    }
+    blocks.back().push_back(std::move(line));
+    ++lineCount;
+}
+
+void LineList::insertLines(int index, const QByteArray *lines, qsizetype n)
+{
+    if (index == lineCount) {
+        for (qsizetype k = 0; k < n; ++k)
+            append(lines[k]);
+        return;
+    }
+    const Place at = locate(index);
+    Block &block = blocks[size_t(at.block)];
+    block.insert(block.begin() + at.offset, lines, lines + n);
+    lineCount += int(n);
+    renumber(at.block + 1);
+    if (qsizetype(block.size()) > blockLines)
+        splitBlock(at.block);
+}
+
+void LineList::splitBlock(qsizetype b)
+{
+    // Into nearly equal parts of at most blockLines, each at least half full.
+    const qsizetype size = qsizetype(blocks[size_t(b)].size());
+    const qsizetype parts = (size + blockLines - 1) / blockLines;
+    const qsizetype each = (size + parts - 1) / parts;
+    // All that may fail comes first, so a failure leaves the list whole.
+    std::vector<Block> rest(size_t(parts - 1));
+    for (Block &part : rest)
+        part.reserve(size_t(each));
+    blocks.reserve(blocks.size() + rest.size());
+    starts.reserve(starts.size() + rest.size());
+    Block &full = blocks[size_t(b)];
+    for (qsizetype i = each; i < size; ++i)
+        rest[size_t(i / each - 1)].push_back(std::move(full[size_t(i)]));
+    full.erase(full.begin() + each, full.end());
+    blocks.insert(blocks.begin() + b + 1, std::make_move_iterator(rest.begin()),
+                  std::make_move_iterator(rest.end()));
+    starts.insert(starts.begin() + b + 1, rest.size(), 0);
+    renumber(b + 1);
+}
+
+void LineList::eraseLines(int index, qsizetype n)
+{
+    const Place at = locate(index);
+    qsizetype b = at.block, offset = at.offset, left = n;
+    while (left > 0) {
+        Block &block = blocks[size_t(b)];
+        const qsizetype taken = std::min(left, qsizetype(block.size()) - offset);
+        block.erase(block.begin() + offset, block.begin() + offset + taken);
+        left -= taken;
+        offset = 0;
+        if (block.empty()) {
+            blocks.erase(blocks.begin() + b);
+            starts.erase(starts.begin() + b);
+        } else {
+            ++b;
+        }
+    }
+    lineCount -= int(n);
+    renumber(at.block);
+}
+
 QByteArray LineList::Get(int index) const
 {
     check(index, Count());
-    return lines[index];
+    const Place at = locate(index);
+    return blocks[size_t(at.block)][size_t(at.offset)];
 }
 
 void LineList::Put(int index, const QByteArray &text)
 {
     check(index, Count());
-    lines[index] = text;
+    const Place at = locate(index);
+    blocks[size_t(at.block)][size_t(at.offset)] = text;
 }
 
 void LineList::Insert(int index, const QByteArray &text)
 {
     check(index, Count() + 1);
-    lines.insert(index, text);
+    insertLines(index, &text, 1);
 }
 
 int LineList::Add(const QByteArray &text)
 {
-    lines.append(text);
+    append(text);
     return Count() - 1;
 }
 
 void LineList::Delete(int index)
 {
     check(index, Count());
-    lines.removeAt(index);
+    eraseLines(index, 1);
+}
+
+void LineList::InsertBlock(int index, const QList<QByteArray> &lines)
+{
+    // Line by line, only the first insert can fail its bounds check: every
+    // later one goes one place further into a list one line longer.
+    if (lines.isEmpty())
+        return;
+    check(index, Count() + 1);
+    insertLines(index, lines.constData(), lines.size());
+}
+
+void LineList::MoveToEnd(int index, int count)
+{
+    // Line by line, each step moves the line at `index` to the end and keeps
+    // Count(): all the steps pass the bounds check, or the first one fails.
+    if (count <= 0)
+        return;
+    check(index, Count());
+    const qsizetype moved = count % (Count() - index);
+    if (moved == 0)
+        return;
+    // Copies go to the end before the lines leave their place, so a failure
+    // part way leaves every line in the list.
+    const int end = Count();
+    try {
+        Place at = locate(index);
+        for (qsizetype k = 0; k < moved; ++k) {
+            if (at.offset == qsizetype(blocks[size_t(at.block)].size()))
+                at = {at.block + 1, 0};
+            append(blocks[size_t(at.block)][size_t(at.offset++)]);
+        }
+    } catch (...) {
+        if (Count() > end)
+            eraseLines(end, Count() - end);
+        throw;
+    }
+    eraseLines(index, moved);
 }
 
 QList<QByteArray> LineList::split(QByteArrayView text)
 {
     QList<QByteArray> result;
-    const char *cursor = text.data();
-    const char *end = cursor + text.size();
-    if (const void *nul = cursor ? std::memchr(cursor, 0, size_t(text.size())) : nullptr)
-        end = static_cast<const char *>(nul);
-    while (cursor < end) {
-        const char *start = cursor;
-        while (cursor < end && *cursor != '\n' && *cursor != '\r')
-            ++cursor;
-        result.append(QByteArray(start, cursor - start));
-        if (cursor < end && *cursor == '\r')
-            ++cursor;
-        if (cursor < end && *cursor == '\n')
-            ++cursor;
-    }
+    forEachLine(text, [&](const char *start, qsizetype length) {
+        result.append(QByteArray(start, length));
+    });
     return result;
 }
 
@@ -72,20 +222,30 @@ void LineList::Load(const QString &path)
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw EFOpenError(path);
-    lines = split(content);
+    LineList loaded;
+    forEachLine(content, [&](const char *start, qsizetype length) {
+        loaded.append(QByteArray(start, length));
+    });
+    *this = std::move(loaded);
 }
 
 QByteArray LineList::joined() const
 {
     qsizetype size = 0;
-    for (const QByteArray &line : lines)
-        size += line.size() + 2;
-    QByteArray text;
-    text.reserve(size);
-    for (const QByteArray &line : lines) {
-        text.append(line);
-        text.append("\r\n", 2);
-    }
+    for (const Block &block : blocks)
+        for (const QByteArray &line : block)
+            size += line.size() + 2;
+    if (size == 0)
+        return {};
+    QByteArray text(size, Qt::Uninitialized);
+    char *out = text.data();
+    for (const Block &block : blocks)
+        for (const QByteArray &line : block) {
+            std::memcpy(out, line.constData(), size_t(line.size()));
+            out += line.size();
+            *out++ = '\r';
+            *out++ = '\n';
+        }
     return text;
 }
 
