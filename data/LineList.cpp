@@ -1,9 +1,13 @@
 #include "data/LineList.h"
 #include "app/Exceptions.h"
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+
+using namespace Qt::Literals::StringLiterals;
 
 LineList::Writer LineList::writer = [](QIODevice &file, const QByteArray &text) {
     return file.write(text);
@@ -252,17 +256,30 @@ QByteArray LineList::joined() const
 void LineList::Save(const QString &path) const
 {
     const QByteArray text = joined();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // The text goes to a new file beside the old one and replaces it only once
+    // complete, so a failed save never destroys the old file. Unlike QSaveFile
+    // this does not wait for the disk, which takes longer than the save itself.
+    const QFileInfo target(path);
+    const QString finalPath = target.isSymLink() ? target.symLinkTarget() : path;
+    if (target.exists() && !target.isWritable())
         throw EFCreateError(path);
-    if (writer(file, text) != text.size()) {
-        file.cancelWriting();
+    QFile file;
+    for (int attempt = 0; attempt < 10 && !file.isOpen(); ++attempt) {
+        file.setFileName(finalPath + u".%1.tmp"_s.arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
+    }
+    if (!file.isOpen())
+        throw EFCreateError(path);
+    if (target.exists())
+        file.setPermissions(target.permissions());
+    const bool written = writer(file, text) == text.size();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        file.remove();
         throw EWriteError();
     }
-    if (!file.commit()) {
-        // The old file is untouched: the new text never replaced it.
-        if (file.error() == QFileDevice::RenameError)
-            throw EFCreateError(path);
-        throw EWriteError();
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(finalPath).constData()) != 0) {
+        file.remove();
+        throw EFCreateError(path);
     }
 }

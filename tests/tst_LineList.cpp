@@ -338,6 +338,36 @@ private slots:
         const QString target = path(u"taken"_s);
         QVERIFY(!messageOf<EStreamError>([&] { listOf({"a"}).Save(target); }).isEmpty());
         QVERIFY(QFileInfo(path(u"taken/inner"_s)).isDir());
+        QCOMPARE(QDir(dir.path()).entryList({u"taken*"_s}, QDir::AllEntries | QDir::Hidden),
+                 QStringList{u"taken"_s}); // no temporary file left behind
+    }
+
+    // A save replaces the file's text, not what the file is: its permissions
+    // stay, and a link stays a link to the file it named.
+    void saveKeepsPermissionsAndLinks()
+    {
+        const QString real = path(u"real.dat"_s), link = path(u"link.dat"_s);
+        writeFile(real, "old\r\n"_ba);
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QVERIFY(QFile::setPermissions(real, ownerOnly));
+        QVERIFY(QFile::link(real, link));
+        listOf({"new"}).Save(link);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readFile(real), "new\r\n"_ba);
+        const QFileDevice::Permissions ownerGroupOther(0x7077); // not the running user's
+        QCOMPARE(QFile::permissions(real) & ownerGroupOther, ownerOnly);
+    }
+
+    void saveOverReadOnlyFileFails()
+    {
+        if (geteuid() == 0)
+            QSKIP("root may replace any file");
+        const QString target = path(u"locked.dat"_s);
+        writeFile(target, "old\r\n"_ba);
+        QFile::setPermissions(target, QFileDevice::ReadOwner);
+        QCOMPARE(messageOf<EFCreateError>([&] { listOf({"new"}).Save(target); }),
+                 u"ﾌｧｲﾙ %1 を作成できません"_s.arg(target));
+        QCOMPARE(readFile(target), "old\r\n"_ba);
     }
 
     void saveIntoReadOnlyFolderKeepsTheOldFile()
