@@ -60,10 +60,16 @@ LineList::Place LineList::locate(int index) const
     return {b, index - starts[size_t(b)]};
 }
 
-void LineList::renumber(qsizetype fromBlock)
+void LineList::renumber(qsizetype from, qsizetype to)
 {
-    for (size_t b = size_t(std::max<qsizetype>(fromBlock, 1)); b < blocks.size(); ++b)
+    for (size_t b = size_t(std::max<qsizetype>(from, 1)); b < size_t(to); ++b)
         starts[b] = starts[b - 1] + int(blocks[b - 1].size());
+}
+
+void LineList::shift(qsizetype fromBlock, int lines)
+{
+    for (size_t b = size_t(fromBlock); b < starts.size(); ++b)
+        starts[b] += lines;
 }
 
 void LineList::append(QByteArray line)
@@ -91,7 +97,7 @@ void LineList::insertLines(int index, const QByteArray *lines, qsizetype n)
     Block &block = blocks[size_t(at.block)];
     block.insert(block.begin() + at.offset, lines, lines + n);
     lineCount += int(n);
-    renumber(at.block + 1);
+    shift(at.block + 1, int(n));
     if (qsizetype(block.size()) > blockLines)
         splitBlock(at.block);
 }
@@ -115,7 +121,7 @@ void LineList::splitBlock(qsizetype b)
     blocks.insert(blocks.begin() + b + 1, std::make_move_iterator(rest.begin()),
                   std::make_move_iterator(rest.end()));
     starts.insert(starts.begin() + b + 1, rest.size(), 0);
-    renumber(b + 1);
+    renumber(b + 1, b + 1 + qsizetype(rest.size()));
 }
 
 void LineList::eraseLines(int index, qsizetype n)
@@ -136,7 +142,9 @@ void LineList::eraseLines(int index, qsizetype n)
         }
     }
     lineCount -= int(n);
-    renumber(at.block);
+    // Only the blocks touched need counting; those behind them move up by n.
+    renumber(at.block, b);
+    shift(b, -int(n));
 }
 
 QByteArray LineList::Get(int index) const

@@ -57,7 +57,8 @@ private:
     void insertLines(int index, const QByteArray *lines, qsizetype n);
     void eraseLines(int index, qsizetype n);
     void splitBlock(qsizetype b);
-    void renumber(qsizetype fromBlock);
+    void renumber(qsizetype from, qsizetype to);
+    void shift(qsizetype fromBlock, int lines);
 
     std::vector<Block> blocks; // none of them empty
     std::vector<int> starts;   // the index of each block's first line
