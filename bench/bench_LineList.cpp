@@ -158,13 +158,13 @@ int loadMemoryChild(const char *path)
     LineList list;
     list.Load(QString::fromLocal8Bit(path));
     const Memory after = memory();
-    // Each line: its place in a block, and its bytes with the array header and
-    // terminating 0x00 (an empty line allocates nothing); each block: its
-    // array of places and its start in the index.
+    // Each line: its bytes with the array header and the terminating 0x00 (an
+    // empty line allocates nothing); each block: its array of the lines'
+    // places, and its start in the index.
     qint64 own = 0;
     for (int i = 0; i < list.Count(); ++i) {
         const qint64 length = list.Get(i).size();
-        own += qint64(sizeof(QByteArray)) + (length ? chunk(qint64(sizeof(QArrayData)) + length + 1) : 0);
+        own += length ? chunk(qint64(sizeof(QArrayData)) + length + 1) : 0;
     }
     const qint64 blocks = (list.Count() + LineList::blockLines - 1) / LineList::blockLines;
     own += blocks * (qint64(sizeof(Block)) + chunk(LineList::blockLines * qint64(sizeof(QByteArray))) + qint64(sizeof(int)));
