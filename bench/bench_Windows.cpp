@@ -186,8 +186,8 @@ int main(int argc, char **argv)
         return 1;
     file.close();
 
-    set(benchmark::RegisterBenchmark("startup", startUp, "program")->UseManualTime(), 10);
-    set(benchmark::RegisterBenchmark("startup/floor", startUp, "bare")->UseManualTime(), 10);
+    set(benchmark::RegisterBenchmark("startup", startUp, "program")->UseManualTime(), 30);
+    set(benchmark::RegisterBenchmark("startup/floor", startUp, "bare")->UseManualTime(), 30);
     set(benchmark::RegisterBenchmark("open/10MB", openInQuizWindow)->UseRealTime());
     set(benchmark::RegisterBenchmark("open/10MB/floor", openFloor)->UseRealTime());
 
