@@ -1,14 +1,13 @@
 // The line list's benchmarks. Each case runs beside its floor, the same work
-// done by hand with the least the system allows, in the same container type,
-// so that the table can give their ratio from one run.
-#include "Process.h"
+// done by hand with the least the system allows, in the same container type:
+// in turn, once each per iteration, so that both meet the same moment's noise.
+#include "Measure.h"
 #include "QuestionFile.h"
 #include "data/LineList.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -104,54 +103,27 @@ QByteArray readAll(const QString &path)
 void load(benchmark::State &state, const QString &path)
 {
     LineList list;
-    for (auto _ : state)
-        list.Load(path);
-    if (!same(list, loadByHand(path)))
+    Blocks blocks;
+    paired(state, [&] { return secondsOf([&] { list.Load(path); }); },
+           [&] { return secondsOf([&] { blocks = loadByHand(path); }); });
+    if (!same(list, blocks))
         state.SkipWithError("Load and the floor read different lines");
     state.counters["bytes_per_line"] = double(QFile(path).size()) / list.Count();
-}
-
-void loadFloor(benchmark::State &state, const QString &path)
-{
-    Blocks blocks;
-    for (auto _ : state)
-        blocks = loadByHand(path);
-    benchmark::DoNotOptimize(blocks.data());
-}
-
-// Each save starts with everything written before on the disk, as a save
-// does that the learner makes now and then: otherwise it would wait for the
-// previous iteration's text to reach the disk before its file can go.
-void settled(benchmark::State &state)
-{
-    state.PauseTiming();
-    sync();
-    state.ResumeTiming();
 }
 
 void save(benchmark::State &state, const QString &path)
 {
     LineList list;
     list.Load(path);
-    const QString saved = folder + u"/saved.dat"_s;
-    for (auto _ : state) {
-        settled(state);
-        list.Save(saved);
-    }
-    if (readAll(saved) != readAll(path))
-        state.SkipWithError("Save wrote other bytes than the file loaded");
-}
-
-void saveFloor(benchmark::State &state, const QString &path)
-{
     const Blocks blocks = loadByHand(path);
-    const QString saved = folder + u"/saved-by-hand.dat"_s;
-    for (auto _ : state) {
-        settled(state);
-        saveByHand(blocks, saved);
-    }
-    if (readAll(saved) != readAll(path))
-        state.SkipWithError("the floor wrote other bytes than the file loaded");
+    const QString saved = folder + u"/saved.dat"_s, savedByHand = folder + u"/saved-by-hand.dat"_s;
+    // Each save starts with everything written before on the disk, as a save
+    // does that the learner makes now and then; otherwise it would wait for
+    // the last one's text to reach the disk before that file can go.
+    paired(state, [&] { sync(); return secondsOf([&] { list.Save(saved); }); },
+           [&] { sync(); return secondsOf([&] { saveByHand(blocks, savedByHand); }); });
+    if (readAll(saved) != readAll(path) || readAll(savedByHand) != readAll(path))
+        state.SkipWithError("a save wrote other bytes than the file loaded");
 }
 
 // ---- memory --------------------------------------------------------------------
@@ -232,21 +204,6 @@ int recordCount()
     return smoke ? 1000 : 1000000;
 }
 
-// Times `operation` alone; `undo` puts the list back as it was, untimed, so
-// that every iteration starts from the same list.
-template <class Operation, class Undo>
-void timed(benchmark::State &state, Operation operation, Undo undo)
-{
-    using Clock = std::chrono::steady_clock;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        operation();
-        const auto stop = Clock::now();
-        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
-        undo();
-    }
-}
-
 // The record's lines go back from the end to `at`.
 void putBack(LineList &list, int at)
 {
@@ -288,62 +245,75 @@ void memoriseSteps(LineList &list, int at)
     }
 }
 
+// The floor of memorise: the seven lines taken out of their block and put at
+// the end of the last one, which in blocks is what one std::rotate of them to
+// the end amounts to; then put back, untimed.
+double moveByHand(Blocks &blocks, qsizetype at)
+{
+    Block &from = blocks[size_t(at / LineList::blockLines)];
+    Block &last = blocks.back();
+    const auto first = from.begin() + at % LineList::blockLines;
+    if (&from == &last) {
+        const double seconds = secondsOf([&] { std::rotate(first, first + 7, last.end()); });
+        std::rotate(first, last.end() - 7, last.end());
+        return seconds;
+    }
+    const double seconds = secondsOf([&] {
+        last.insert(last.end(), std::make_move_iterator(first), std::make_move_iterator(first + 7));
+        from.erase(first, first + 7);
+    });
+    const auto back = from.begin() + at % LineList::blockLines;
+    from.insert(back, std::make_move_iterator(last.end() - 7), std::make_move_iterator(last.end()));
+    last.erase(last.end() - 7, last.end());
+    return seconds;
+}
+
+// Memorising `where`, done by `move` on the list and put back, beside the
+// floor. The record lies within one block of the floor's.
+template <class Move>
+void memoriseBy(benchmark::State &state, Records &r, int at, Move move)
+{
+    if (at % LineList::blockLines + 7 > LineList::blockLines)
+        state.SkipWithError("the record spans two blocks");
+    else
+        paired(state, [&] {
+            const double seconds = secondsOf([&] { move(r.list); });
+            putBack(r.list, at);
+            return seconds;
+        }, [&] { return moveByHand(r.blocks, at); });
+}
+
 void memorise(benchmark::State &state, const char *where)
 {
     Records r = records(recordCount());
     const int at = recordAt(where);
-    timed(state, [&] { r.list.MoveToEnd(at, 7); }, [&] { putBack(r.list, at); });
+    memoriseBy(state, r, at, [&](LineList &list) { list.MoveToEnd(at, 7); });
     check(state, r, [&](LineList &list) { memoriseSteps(list, at); },
           [&](LineList &list) { list.MoveToEnd(at, 7); });
 }
 
 // Memorising as seven single steps, for comparison.
-void memoriseBySteps(benchmark::State &state, const char *where)
+void memoriseBySteps(benchmark::State &state)
 {
     Records r = records(recordCount());
-    const int at = recordAt(where);
-    timed(state, [&] { memoriseSteps(r.list, at); }, [&] { putBack(r.list, at); });
-}
-
-// The seven lines taken from their block and put at the end of the last one:
-// in blocks, what one std::rotate of them to the end amounts to.
-void memoriseFloor(benchmark::State &state, const char *where)
-{
-    Blocks blocks = records(recordCount()).blocks;
-    const qsizetype at = recordAt(where);
-    Block &from = blocks[size_t(at / LineList::blockLines)];
-    Block &last = blocks.back();
-    const qsizetype offset = at % LineList::blockLines;
-    if (offset + 7 > qsizetype(from.size())) {
-        state.SkipWithError("the record spans two blocks");
-        return;
-    }
-    const auto first = [&] { return from.begin() + offset; };
-    if (&from == &last) {
-        timed(state, [&] { std::rotate(first(), first() + 7, last.end()); },
-              [&] { std::rotate(first(), last.end() - 7, last.end()); });
-        return;
-    }
-    timed(state, [&] {
-        last.insert(last.end(), std::make_move_iterator(first()), std::make_move_iterator(first() + 7));
-        from.erase(first(), first() + 7);
-    }, [&] {
-        from.insert(first(), std::make_move_iterator(last.end() - 7), std::make_move_iterator(last.end()));
-        last.erase(last.end() - 7, last.end());
-    });
+    const int at = recordAt("first");
+    memoriseBy(state, r, at, [&](LineList &list) { memoriseSteps(list, at); });
 }
 
 // One std::rotate in one contiguous array, for comparison: what memorising
 // at the first record costs without blocks.
 void memoriseContiguous(benchmark::State &state)
 {
-    const Blocks blocks = records(recordCount()).blocks;
+    Records r = records(recordCount());
     QList<QByteArray> lines;
-    for (const Block &block : blocks)
+    for (const Block &block : r.blocks)
         lines.append(QList<QByteArray>(block.begin(), block.end()));
     const auto first = lines.begin() + 7;
-    timed(state, [&] { std::rotate(first, first + 7, lines.end()); },
-          [&] { std::rotate(first, lines.end() - 7, lines.end()); });
+    paired(state, [&] {
+        const double seconds = secondsOf([&] { std::rotate(first, first + 7, lines.end()); });
+        std::rotate(first, lines.end() - 7, lines.end());
+        return seconds;
+    }, [&] { return moveByHand(r.blocks, 7); });
 }
 
 QList<QByteArray> newRecord()
@@ -357,11 +327,27 @@ void addSteps(LineList &list, const QList<QByteArray> &added)
         list.Insert(7 + k, added[k]);
 }
 
-void takeAddedBack(LineList &list)
+// The floor of the editor's add: one seven-line gap opened at line 7 of the
+// first block and filled; then closed, untimed.
+double gapByHand(Blocks &blocks, const QList<QByteArray> &added)
 {
-    list.MoveToEnd(7, 7);
-    for (int k = 0; k < 7; ++k)
-        list.Delete(list.Count() - 1);
+    Block &first = blocks.front();
+    const double seconds = secondsOf([&] { first.insert(first.begin() + 7, added.begin(), added.end()); });
+    first.erase(first.begin() + 7, first.begin() + 14);
+    return seconds;
+}
+
+// The editor's add, done by `add` on the list and taken back, beside the floor.
+template <class Add>
+void addBy(benchmark::State &state, Records &r, const QList<QByteArray> &added, Add add)
+{
+    paired(state, [&] {
+        const double seconds = secondsOf([&] { add(r.list); });
+        r.list.MoveToEnd(7, 7);
+        for (int k = 0; k < 7; ++k)
+            r.list.Delete(r.list.Count() - 1);
+        return seconds;
+    }, [&] { return gapByHand(r.blocks, added); });
 }
 
 // The editor's add: seven lines at line 7.
@@ -369,7 +355,7 @@ void add(benchmark::State &state)
 {
     Records r = records(recordCount());
     const QList<QByteArray> added = newRecord();
-    timed(state, [&] { r.list.InsertBlock(7, added); }, [&] { takeAddedBack(r.list); });
+    addBy(state, r, added, [&](LineList &list) { list.InsertBlock(7, added); });
     check(state, r, [&](LineList &list) { addSteps(list, added); },
           [&](LineList &list) { list.InsertBlock(7, added); });
 }
@@ -379,24 +365,14 @@ void addBySteps(benchmark::State &state)
 {
     Records r = records(recordCount());
     const QList<QByteArray> added = newRecord();
-    timed(state, [&] { addSteps(r.list, added); }, [&] { takeAddedBack(r.list); });
-}
-
-// One seven-line gap opened at line 7 of the first block, and filled.
-void addFloor(benchmark::State &state)
-{
-    Blocks blocks = records(recordCount()).blocks;
-    const QList<QByteArray> added = newRecord();
-    Block &first = blocks.front();
-    timed(state, [&] { first.insert(first.begin() + 7, added.begin(), added.end()); },
-          [&] { first.erase(first.begin() + 7, first.begin() + 14); });
+    addBy(state, r, added, [&](LineList &list) { addSteps(list, added); });
 }
 
 // ---- registration --------------------------------------------------------------
 
 benchmark::internal::Benchmark *set(benchmark::internal::Benchmark *b, int iterations = 0)
 {
-    b->Unit(benchmark::kMillisecond);
+    b->Unit(benchmark::kMillisecond)->UseManualTime();
     if (smoke)
         return b->Iterations(1)->Repetitions(1);
     return iterations ? b->Iterations(iterations) : b;
@@ -414,34 +390,29 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     folder = dir.path();
 
-    // Names give the sizes of a full run; a smoke run loads files a thousand
-    // times smaller.
+    // Names give the sizes of a full run; a smoke run's files are a thousand
+    // times smaller. Saves sync the disk first, so they run a fixed number of
+    // times.
     const qsizetype unit = smoke ? 1024 : 1024 * 1024;
     QString largest;
-    for (const int megabytes : {1, 10, 100}) {
+    for (const auto &[megabytes, saves] : {std::pair{1, 100}, {10, 30}, {100, 5}}) {
         const QString path = folder + u"/%1MB.dat"_s.arg(megabytes);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(questionFile(questionLines(megabytes * unit))) < 0)
             return 1;
         largest = path;
         const std::string size = std::to_string(megabytes) + "MB";
-        set(benchmark::RegisterBenchmark(("load/" + size).c_str(), load, path)->UseRealTime());
-        set(benchmark::RegisterBenchmark(("load/" + size + "/floor").c_str(), loadFloor, path)->UseRealTime());
-        set(benchmark::RegisterBenchmark(("save/" + size).c_str(), save, path)->UseRealTime());
-        set(benchmark::RegisterBenchmark(("save/" + size + "/floor").c_str(), saveFloor, path)->UseRealTime());
+        set(benchmark::RegisterBenchmark(("load/" + size).c_str(), load, path));
+        set(benchmark::RegisterBenchmark(("save/" + size).c_str(), save, path), saves);
     }
     set(benchmark::RegisterBenchmark("memory/100MB", loadMemory, largest), 1)->Repetitions(1);
 
-    for (const char *where : {"first", "middle", "last"}) {
-        const std::string name = std::string("memorise/") + where;
-        set(benchmark::RegisterBenchmark(name.c_str(), memorise, where)->UseManualTime(), 20000);
-        set(benchmark::RegisterBenchmark((name + "/floor").c_str(), memoriseFloor, where)->UseManualTime(), 20000);
-    }
-    set(benchmark::RegisterBenchmark("memorise/first/steps", memoriseBySteps, "first")->UseManualTime(), 20000);
-    set(benchmark::RegisterBenchmark("memorise/first/contiguous", memoriseContiguous)->UseManualTime(), 5);
-    set(benchmark::RegisterBenchmark("add", add)->UseManualTime(), 20000);
-    set(benchmark::RegisterBenchmark("add/floor", addFloor)->UseManualTime(), 20000);
-    set(benchmark::RegisterBenchmark("add/steps", addBySteps)->UseManualTime(), 20000);
+    for (const char *where : {"first", "middle", "last"})
+        set(benchmark::RegisterBenchmark((std::string("memorise/") + where).c_str(), memorise, where), 20000);
+    set(benchmark::RegisterBenchmark("memorise/first/steps", memoriseBySteps), 20000);
+    set(benchmark::RegisterBenchmark("memorise/first/contiguous", memoriseContiguous), 5);
+    set(benchmark::RegisterBenchmark("add", add), 20000);
+    set(benchmark::RegisterBenchmark("add/steps", addBySteps), 20000);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,4 +1,4 @@
-#include "Process.h"
+#include "Measure.h"
 #include <cstring>
 #include <fstream>
 #include <spawn.h>
