@@ -82,6 +82,16 @@ private slots:
         QTest::newRow("0x00 first") << QByteArray("\0a", 2) << Lines{};
         QTest::newRow("mixed line ends") << "a\rb\nc\r\nd"_ba << Lines{"a", "b", "c", "d"};
         QTest::newRow("CR alone, then LF") << "a\rb\rc\nd\r"_ba << Lines{"a", "b", "c", "d"};
+        // Line ends before, at and after the sixteen-byte steps of the scan,
+        // with enough behind them to fill a step.
+        const QByteArray next(20, 'n');
+        for (int n : {0, 15, 16, 17, 31, 32, 33}) {
+            const QByteArray line(n, '\x82');
+            for (const char *lineEnd : {"\n", "\r", "\r\n"})
+                QTest::addRow("%d bytes, then %s", n, lineEnd == "\n"_ba ? "LF" : lineEnd == "\r"_ba ? "CR" : "CR LF")
+                    << line + lineEnd + next << Lines{line, next};
+            QTest::addRow("%d bytes, then 0x00", n) << line + QByteArray(1, '\0') + next << (n ? Lines{line} : Lines{});
+        }
         QTest::newRow("bytes as they are") << "\xef\xbb\xbf\x82\xa0\x5c\r\n\xff"_ba
                                            << Lines{"\xef\xbb\xbf\x82\xa0\x5c", "\xff"};
     }
