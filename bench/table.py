@@ -74,6 +74,10 @@ def show(x, what):
     return f"{x / 2**20:.1f} MiB"
 
 
+def ratio_text(ratio):
+    return f"{ratio:.3f}" if ratio < 10 else f"{ratio:.0f}"
+
+
 def main():
     smoke = "--smoke" in sys.argv
     found = load(a for a in sys.argv[1:] if a != "--smoke")
@@ -88,15 +92,15 @@ def main():
             continue
         ratio = c / f
         if smoke:
-            lines.append((label, show(c, what), show(f, what), f"{ratio:.2f}", "-", "ran"))
+            lines.append((label, show(c, what), show(f, what), ratio_text(ratio), "-", "ran"))
             continue
         if budget is None:
-            lines.append((label, show(c, what), show(f, what), f"{ratio:.2f}", "-", "for comparison"))
+            lines.append((label, show(c, what), show(f, what), ratio_text(ratio), "-", "for comparison"))
             continue
         met = ratio <= budget and (bound is None or c < bound)
         missed += not met
         rule = f"≤ {budget:g}×" + (f", < {show(bound, what)}" if bound else "")
-        lines.append((label, show(c, what), show(f, what), f"{ratio:.2f}", rule, "met" if met else "MISSED"))
+        lines.append((label, show(c, what), show(f, what), ratio_text(ratio), rule, "met" if met else "MISSED"))
     widths = [max(len(r[i]) for r in [header] + lines) for i in range(len(header))]
     for r in [header, tuple("-" * w for w in widths)] + lines:
         print("  ".join(cell.ljust(w) if i == 0 else cell.rjust(w) if i < 4 else cell.ljust(w)
