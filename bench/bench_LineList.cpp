@@ -166,9 +166,11 @@ void loadMemory(benchmark::State &state, const QString &path)
         const std::string printed = runSelf({"--load-memory", QFile::encodeName(path).toStdString()});
         if (std::sscanf(printed.c_str(), "%lld %lld %lld %lld %lld", &lines, &before, &after, &peak, &own) != 5) {
             state.SkipWithError("the measuring process failed");
-            return;
+            break;
         }
     }
+    if (state.error_occurred())
+        return;
     const double list = double(after - before);
     state.counters["per_line"] = list / double(lines);
     state.counters["own_per_line"] = double(own) / double(lines);

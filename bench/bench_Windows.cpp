@@ -78,31 +78,27 @@ int firstFrameChild(char *argv0, const char *what, int widgets)
     return app.exec();
 }
 
+// One start-up: the time from just before its process is made to its first
+// paint, the peak memory by then, and the number of widgets made.
 struct Frame {
-    qint64 ns = 0, peak = 0, widgets = 0;
+    qint64 elapsedNs = 0, peak = 0, widgets = 0;
 };
 
-// Runs a start-up in a fresh process; the time runs from just before the
-// process is made to its first paint.
-std::optional<Frame> startOnce(const char *what, qint64 widgets, qint64 &elapsedNs)
+std::optional<Frame> startOnce(const char *what, qint64 widgets)
 {
     const qint64 start = monotonicNs();
     const std::string printed = runSelf({"--first-frame", what, std::to_string(widgets)});
-    Frame f;
     long long ns = 0, peak = 0, count = 0;
     if (std::sscanf(printed.c_str(), "%lld %lld %lld", &ns, &peak, &count) != 3)
         return std::nullopt;
-    f = {ns, peak, count};
-    elapsedNs = ns - start;
-    return f;
+    return Frame{ns - start, peak, count};
 }
 
 // How many widgets the program has made by its first paint.
 qint64 programWidgets()
 {
     static const qint64 widgets = [] {
-        qint64 unused = 0;
-        const auto f = startOnce("program", 0, unused);
+        const auto f = startOnce("program", 0);
         return f ? f->widgets : 0;
     }();
     return widgets;
@@ -119,19 +115,18 @@ void startUp(benchmark::State &state)
     }
     double floor = 0, peak = 0, floorPeak = 0;
     for (auto _ : state) {
-        qint64 elapsed = 0, floorElapsed = 0;
-        const auto program = startOnce("program", widgets, elapsed);
-        const auto bare = startOnce("bare", widgets, floorElapsed);
+        const auto program = startOnce("program", widgets);
+        const auto bare = startOnce("bare", widgets);
         if (!program || !bare || program->widgets != widgets || bare->widgets != widgets) {
             state.SkipWithError("no first paint, or another number of widgets");
-            return;
+            break;
         }
-        state.SetIterationTime(double(elapsed) / 1e9);
-        floor += double(floorElapsed) / 1e9;
+        state.SetIterationTime(double(program->elapsedNs) / 1e9);
+        floor += double(bare->elapsedNs) / 1e9;
         peak += double(program->peak);
         floorPeak += double(bare->peak);
     }
-    const double runs = double(state.iterations());
+    const double runs = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
     state.counters["floor"] = floor / runs;
     state.counters["peak"] = peak / runs;
     state.counters["floor_peak"] = floorPeak / runs;
