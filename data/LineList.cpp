@@ -119,7 +119,7 @@ void LineList::splitBlock(qsizetype b)
     const qsizetype parts = (size + blockLines - 1) / blockLines;
     const qsizetype each = (size + parts - 1) / parts;
     // All that may fail comes first, so a failure leaves the list whole.
-    std::vector<Block> rest(size_t(parts - 1));
+    std::vector<Block> rest(size_t((size - 1) / each));
     for (Block &part : rest)
         part.reserve(size_t(each));
     blocks.reserve(blocks.size() + rest.size());
