@@ -1,13 +1,5 @@
-// Start-up: the application object, its title, the windows in their fixed
-// order, and the event loop until the quiz window closes.
-#include "about/TAboutBox.h"
-#include "app/ErrorDisplay.h"
-#include "app/Exceptions.h"
-#include "app/Globals.h"
-#include "app/QtToolkit.h"
-#include "app/QtTranslation.h"
-#include "editor/TForm2.h"
-#include "quiz/TForm1.h"
+// The program: the application object, then start-up.
+#include "app/StartUp.h"
 #include <QApplication>
 
 int main(int argc, char *argv[])
@@ -15,23 +7,5 @@ int main(int argc, char *argv[])
     // Command-line arguments have no effect: Qt is given the program name alone.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication app(qtArgc, argv);
-    installQtTranslation();
-    QtToolkit toolkit;
-    try {
-        QApplication::setApplicationName(QStringLiteral("Pirumo20"));
-        QApplication::setApplicationVersion(QStringLiteral(PIRUMO_VERSION));
-        QApplication::setDesktopFileName(QStringLiteral("jp.example.pirumo"));
-        QApplication::setWindowIcon(programIcon());
-        TForm1 form1(toolkit);
-        Form1 = &form1;
-        TForm2 form2(toolkit);
-        Form2 = &form2;
-        TAboutBox aboutBox(toolkit);
-        AboutBox = &aboutBox;
-        form1.show();
-        QApplication::exec();
-    } catch (const Exception &e) {
-        toolkit.showError(errorDisplayText(e.message()));
-    }
-    return 0;
+    return runProgram();
 }

@@ -4,12 +4,13 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <vector>
 
 class QIODevice;
 
 class LineList {
 public:
-    int Count() const { return int(lines.size()); }
+    int Count() const { return lineCount; }
     QByteArray Get(int index) const;
     void Put(int index, const QByteArray &text);
     // Goes before the line at `index`; `index` == Count() appends.
@@ -17,6 +18,13 @@ public:
     // Appends; returns the new line's index.
     int Add(const QByteArray &text);
     void Delete(int index);
+
+    // The same as Insert(index + k, lines[k]) for each k in turn, in one step.
+    void InsertBlock(int index, const QList<QByteArray> &lines);
+    // The same as `count` times Get(index), Add that line, Delete(index), in
+    // one step: the lines from `index` to the end rotate by `count`, so with
+    // enough lines behind them the `count` lines at `index` go to the end.
+    void MoveToEnd(int index, int count);
 
     // Replaces all lines with the file's; on failure the list is unchanged.
     void Load(const QString &path);
@@ -34,7 +42,25 @@ public:
     using Writer = qint64 (*)(QIODevice &file, const QByteArray &text);
     static Writer writer;
 
+    // The lines are kept in blocks of at most blockLines, so that inserting or
+    // moving a few lines shifts one block, never the whole list.
+    using Block = std::vector<QByteArray>;
+    static constexpr qsizetype blockLines = 4096;
+
 private:
+    struct Place {
+        qsizetype block, offset;
+    };
+    Place locate(int index) const;
     void check(int index, int limit) const;
-    QList<QByteArray> lines;
+    void append(QByteArray line);
+    void insertLines(int index, const QByteArray *lines, qsizetype n);
+    void eraseLines(int index, qsizetype n);
+    void splitBlock(qsizetype b);
+    void renumber(qsizetype from, qsizetype to);
+    void shift(qsizetype fromBlock, int lines);
+
+    std::vector<Block> blocks; // none of them empty
+    std::vector<int> starts;   // the index of each block's first line
+    int lineCount = 0;
 };

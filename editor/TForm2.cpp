@@ -285,8 +285,10 @@ void TForm2::Button3Click()
         && tk.messageBox(this, u" 追加します。"_s, u"追加"_s, Buttons::YesNoCancel) == IDYES) {
         recordStart = 7;
         questionNumber = 1;
-        for (int k = 0; k < 7; ++k)
-            questionList.Insert(recordStart + k, lineOf(block[k]));
+        QList<QByteArray> added;
+        for (const QWidget *box : block)
+            added << lineOf(box);
+        questionList.InsertBlock(recordStart, added);
         remainingCount = qint32(quint32(remainingCount) + 1u);
         questionList.Put(2, intToText(remainingCount));
     }

@@ -325,11 +325,7 @@ void TForm1::SakujoClick()
         return;
     const QString message = line(recordStart + 1) + u" を末尾に移動します。"_s;
     if (tk.messageBox(this, message, u"移動"_s, Buttons::YesNoCancel) == IDYES) {
-        for (int i = 0; i < 7; ++i) {
-            const QByteArray moved = questionList.Get(recordStart);
-            questionList.Add(moved);
-            questionList.Delete(recordStart);
-        }
+        questionList.MoveToEnd(recordStart, 7);
         remainingCount = qint32(quint32(remainingCount) - 1u);
         questionList.Put(2, intToText(remainingCount));
         showQuestionNumber(questionNumber + 1);

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,6 +16,15 @@ LineList listOf(const Lines &lines)
     for (const QByteArray &l : lines)
         list.Add(l);
     return list;
+}
+
+// Lines "0", "1", ... so that every line tells where it came from.
+Lines numbered(int count, const QByteArray &prefix = {})
+{
+    Lines lines;
+    for (int i = 0; i < count; ++i)
+        lines << prefix + QByteArray::number(i);
+    return lines;
 }
 
 template <class E, class F>
@@ -49,6 +59,18 @@ private slots:
         QTest::newRow("one line end") << "\r\n"_ba << Lines{""};
         QTest::newRow("0x00 ends the text") << QByteArray("a\r\nb\0c\r\nd", 9) << Lines{"a", "b"};
         QTest::newRow("0x00 first") << QByteArray("\0a", 2) << Lines{};
+        QTest::newRow("mixed line ends") << "a\rb\nc\r\nd"_ba << Lines{"a", "b", "c", "d"};
+        QTest::newRow("CR alone, then LF") << "a\rb\rc\nd\r"_ba << Lines{"a", "b", "c", "d"};
+        // Line ends before, at and after the sixteen-byte steps of the scan,
+        // with enough behind them to fill a step.
+        const QByteArray next(20, 'n');
+        for (int n : {0, 15, 16, 17, 31, 32, 33}) {
+            const QByteArray line(n, '\x82');
+            for (const char *lineEnd : {"\n", "\r", "\r\n"})
+                QTest::addRow("%d bytes, then %s", n, lineEnd == "\n"_ba ? "LF" : lineEnd == "\r"_ba ? "CR" : "CR LF")
+                    << line + lineEnd + next << Lines{line, next};
+            QTest::addRow("%d bytes, then 0x00", n) << line + QByteArray(1, '\0') + next << (n ? Lines{line} : Lines{});
+        }
         QTest::newRow("bytes as they are") << "\xef\xbb\xbf\x82\xa0\x5c\r\n\xff"_ba
                                            << Lines{"\xef\xbb\xbf\x82\xa0\x5c", "\xff"};
     }
@@ -128,6 +150,145 @@ private slots:
         QCOMPARE(linesOf(list), (Lines{"a", "b", "c"}));
     }
 
+    // Memorising moves a record with one MoveToEnd; it must leave the list,
+    // and raise the error, exactly as seven single steps would.
+    void moveToEndEqualsSingleSteps_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("count");
+        const int block = int(LineList::blockLines);
+        QTest::newRow("first record") << 21 << 7 << 7;
+        QTest::newRow("last record") << 21 << 14 << 7;
+        QTest::newRow("three lines follow") << 10 << 7 << 7;
+        QTest::newRow("two lines follow") << 9 << 7 << 7;
+        QTest::newRow("one line follows") << 8 << 7 << 7;
+        QTest::newRow("more steps than lines") << 21 << 7 << 20;
+        QTest::newRow("no steps at a bad index") << 3 << 9 << 0;
+        QTest::newRow("index Count") << 7 << 7 << 7;
+        QTest::newRow("index -1") << 21 << -1 << 7;
+        QTest::newRow("empty list") << 0 << 0 << 7;
+        QTest::newRow("across two blocks") << 2 * block + 10 << block - 3 << 7;
+        QTest::newRow("onto a full last block") << 2 * block << 7 << 7;
+        QTest::newRow("more than a block") << 3 * block << 5 << block + 100;
+    }
+    void moveToEndEqualsSingleSteps()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, index);
+        QFETCH(int, count);
+        LineList steps = listOf(numbered(lines));
+        const QString stepsError = messageOf<EStringListError>([&] {
+            for (int i = 0; i < count; ++i) {
+                const QByteArray line = steps.Get(index);
+                steps.Add(line);
+                steps.Delete(index);
+            }
+        });
+        LineList moved = listOf(numbered(lines));
+        QCOMPARE(messageOf<EStringListError>([&] { moved.MoveToEnd(index, count); }), stepsError);
+        QCOMPARE(linesOf(moved), linesOf(steps));
+    }
+
+    // The editor adds a record with one InsertBlock; the same holds for it.
+    void insertBlockEqualsSingleInserts_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("inserted");
+        const int block = int(LineList::blockLines);
+        QTest::newRow("editor's add") << 21 << 7 << 7;
+        QTest::newRow("at 0") << 21 << 0 << 7;
+        QTest::newRow("at Count") << 21 << 21 << 7;
+        QTest::newRow("into an empty list") << 0 << 0 << 7;
+        QTest::newRow("past Count") << 21 << 22 << 7;
+        QTest::newRow("short list") << 3 << 7 << 7;
+        QTest::newRow("index -1") << 21 << -1 << 7;
+        QTest::newRow("nothing at a bad index") << 21 << 99 << 0;
+        QTest::newRow("into a full block") << block << 7 << 7;
+        QTest::newRow("at a block's start") << 2 * block << block << 7;
+        QTest::newRow("more than two blocks' worth") << 10 << 3 << 2 * block + 5;
+    }
+    void insertBlockEqualsSingleInserts()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, index);
+        QFETCH(int, inserted);
+        const Lines added = numbered(inserted, "new ");
+        LineList steps = listOf(numbered(lines));
+        const QString stepsError = messageOf<EStringListError>([&] {
+            for (int k = 0; k < inserted; ++k)
+                steps.Insert(index + k, added[k]);
+        });
+        LineList block = listOf(numbered(lines));
+        QCOMPARE(messageOf<EStringListError>([&] { block.InsertBlock(index, added); }), stepsError);
+        QCOMPARE(linesOf(block), linesOf(steps));
+    }
+
+    // A long list lives in many blocks; after any mix of edits it must hold
+    // what a plain array would, and save and load back the same.
+    void manyBlocksMatchAPlainList_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void manyBlocksMatchAPlainList()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        Lines plain = numbered(int(3 * LineList::blockLines));
+        LineList list = listOf(plain);
+        for (int step = 0; step < 3000; ++step) {
+            const int count = int(plain.size());
+            const int at = int(random.bounded(count + 1));
+            const QByteArray text = "step " + QByteArray::number(step);
+            switch (random.bounded(6)) {
+            case 0:
+                list.Insert(at, text);
+                plain.insert(at, text);
+                break;
+            case 1:
+                if (at < count) {
+                    list.Delete(at);
+                    plain.removeAt(at);
+                }
+                break;
+            case 2:
+                if (at < count) {
+                    list.Put(at, text);
+                    plain[at] = text;
+                }
+                break;
+            case 3:
+                QCOMPARE(list.Add(text), count);
+                plain << text;
+                break;
+            case 4: {
+                const Lines run = numbered(int(random.bounded(300)), text + " ");
+                list.InsertBlock(at, run);
+                for (qsizetype k = 0; k < run.size(); ++k)
+                    plain.insert(at + k, run[k]);
+                break;
+            }
+            default:
+                if (at < count) {
+                    const int moved = int(random.bounded(50)) % (count - at);
+                    list.MoveToEnd(at, moved);
+                    const Lines run = plain.mid(at, moved);
+                    plain.remove(at, moved);
+                    plain << run;
+                }
+            }
+            QCOMPARE(list.Count(), int(plain.size()));
+        }
+        QCOMPARE(linesOf(list), plain);
+        list.Save(path(u"many.dat"_s));
+        LineList back;
+        back.Load(path(u"many.dat"_s));
+        QCOMPARE(linesOf(back), plain);
+    }
+
     void failedLoadKeepsTheList_data()
     {
         QTest::addColumn<QString>("name");
@@ -166,6 +327,36 @@ private slots:
         const QString target = path(u"taken"_s);
         QVERIFY(!messageOf<EStreamError>([&] { listOf({"a"}).Save(target); }).isEmpty());
         QVERIFY(QFileInfo(path(u"taken/inner"_s)).isDir());
+        QCOMPARE(QDir(dir.path()).entryList({u"taken*"_s}, QDir::AllEntries | QDir::Hidden),
+                 QStringList{u"taken"_s}); // no temporary file left behind
+    }
+
+    // A save replaces the file's text, not what the file is: its permissions
+    // stay, and a link stays a link to the file it named.
+    void saveKeepsPermissionsAndLinks()
+    {
+        const QString real = path(u"real.dat"_s), link = path(u"link.dat"_s);
+        writeFile(real, "old\r\n"_ba);
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QVERIFY(QFile::setPermissions(real, ownerOnly));
+        QVERIFY(QFile::link(real, link));
+        listOf({"new"}).Save(link);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readFile(real), "new\r\n"_ba);
+        const QFileDevice::Permissions ownerGroupOther(0x7077); // not the running user's
+        QCOMPARE(QFile::permissions(real) & ownerGroupOther, ownerOnly);
+    }
+
+    void saveOverReadOnlyFileFails()
+    {
+        if (geteuid() == 0)
+            QSKIP("root may replace any file");
+        const QString target = path(u"locked.dat"_s);
+        writeFile(target, "old\r\n"_ba);
+        QFile::setPermissions(target, QFileDevice::ReadOwner);
+        QCOMPARE(messageOf<EFCreateError>([&] { listOf({"new"}).Save(target); }),
+                 u"ﾌｧｲﾙ %1 を作成できません"_s.arg(target));
+        QCOMPARE(readFile(target), "old\r\n"_ba);
     }
 
     void saveIntoReadOnlyFolderKeepsTheOldFile()

@@ -1,0 +1,68 @@
+#include "app/StartUp.h"
+#include "about/TAboutBox.h"
+#include "app/ErrorDisplay.h"
+#include "app/Exceptions.h"
+#include "app/Globals.h"
+#include "app/QtToolkit.h"
+#include "app/QtTranslation.h"
+#include "editor/TForm2.h"
+#include "quiz/TForm1.h"
+#include <QApplication>
+#include <QTimer>
+#include <memory>
+
+namespace {
+// Runs `then` once, as soon as `window` has been painted for the first time.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> action) : then(std::move(action))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, then);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then;
+};
+} // namespace
+
+int runProgram()
+{
+    installQtTranslation();
+    QtToolkit toolkit;
+    try {
+        QApplication::setApplicationName(QStringLiteral("Pirumo20"));
+        QApplication::setApplicationVersion(QStringLiteral(PIRUMO_VERSION));
+        QApplication::setDesktopFileName(QStringLiteral("jp.example.pirumo"));
+        TForm1 form1(toolkit);
+        Form1 = &form1;
+        // The icon (its image formats), the editor and the about box come once
+        // the quiz window is on the screen, so that it does not wait for them;
+        // until then the quiz window's commands that show them do nothing.
+        std::unique_ptr<TForm2> form2;
+        std::unique_ptr<TAboutBox> aboutBox;
+        AfterFirstPaint others(&form1, [&] {
+            guard(toolkit, [&] {
+                QApplication::setWindowIcon(programIcon());
+                form2 = std::make_unique<TForm2>(toolkit);
+                Form2 = form2.get();
+                aboutBox = std::make_unique<TAboutBox>(toolkit);
+                AboutBox = aboutBox.get();
+            });
+        });
+        form1.show();
+        QApplication::exec();
+    } catch (const Exception &e) {
+        toolkit.showError(errorDisplayText(e.message()));
+    }
+    return 0;
+}

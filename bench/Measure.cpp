@@ -1,0 +1,80 @@
+#include "Measure.h"
+#include <cstring>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char **environ;
+
+std::string runSelf(const std::vector<std::string> &args)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    std::string self = "/proc/self/exe";
+    std::vector<char *> argv{self.data()};
+    std::vector<std::string> copies = args;
+    for (std::string &arg : copies)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    const int failed = posix_spawn(&child, self.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string printed;
+    char buffer[4096];
+    for (ssize_t n; !failed && (n = read(out[0], buffer, sizeof buffer)) > 0;)
+        printed.append(buffer, size_t(n));
+    close(out[0]);
+    int status = 0;
+    if (!failed)
+        waitpid(child, &status, 0);
+    return !failed && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? printed : std::string();
+}
+
+Memory memory()
+{
+    Memory m;
+    std::ifstream status("/proc/self/status");
+    for (std::string key; status >> key;) {
+        std::int64_t kb = 0;
+        if (key == "VmRSS:" && status >> kb)
+            m.resident = kb * 1024;
+        else if (key == "VmHWM:" && status >> kb)
+            m.peak = kb * 1024;
+    }
+    return m;
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+std::int64_t monotonicNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+bool takeSmokeFlag(int &argc, char **argv)
+{
+    bool smoke = false;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0)
+            smoke = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return smoke;
+}

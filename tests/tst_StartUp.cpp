@@ -1,0 +1,44 @@
+// Start-up as the program runs it: the quiz window first, then, once it is on
+// the screen, the editor, the about box and the program's icon.
+#include "app/Globals.h"
+#include "app/StartUp.h"
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class tst_StartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theOtherWindowsFollowTheQuizWindow()
+    {
+        QVERIFY(QDir::setCurrent(qEnvironmentVariable("PIRUMO_SAMPLE")));
+        QStringList seen;
+        bool shownBeforeTheOthers = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (Form1 && !Form2)
+                shownBeforeTheOthers = shownBeforeTheOthers || Form1->isVisible();
+            if (!Form2 || !AboutBox)
+                return;
+            seen = {Form1->objectName(), Form2->objectName(), AboutBox->objectName()};
+            // The quiz window's 編集 now shows the editor.
+            Form1->findChild<QAction *>(u"Edit"_s)->trigger();
+            seen << QString::number(Form2->isVisible()) << QString::number(!QApplication::windowIcon().isNull());
+            Form1->close();
+        });
+        poll.start(1);
+        // Bounds the test should the others never come; closing ends the program.
+        QTimer::singleShot(20000, [] { QApplication::closeAllWindows(); });
+        QCOMPARE(runProgram(), 0);
+        QVERIFY(shownBeforeTheOthers);
+        QCOMPARE(seen, (QStringList{u"Form1"_s, u"Form2"_s, u"AboutBox"_s, u"1"_s, u"1"_s}));
+    }
+};
+
+QTEST_MAIN(tst_StartUp)
+#include "tst_StartUp.moc"
