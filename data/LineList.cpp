@@ -1,11 +1,9 @@
 #include "data/LineList.h"
 #include "app/Exceptions.h"
 #include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
+#include <QSaveFile>
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -274,30 +272,18 @@ QByteArray LineList::joined() const
 void LineList::Save(const QString &path) const
 {
     const QByteArray text = joined();
-    // The text goes to a new file beside the old one and replaces it only once
-    // complete, so a failed save never destroys the old file. Unlike QSaveFile
-    // this does not wait for the disk, which takes longer than the save itself.
-    const QFileInfo target(path);
-    const QString finalPath = target.isSymLink() ? target.symLinkTarget() : path;
-    if (target.exists() && !target.isWritable())
+    // QSaveFile writes beside the old file, syncs, and renames over it only
+    // once the new text is complete: a failed save never destroys the old file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         throw EFCreateError(path);
-    QFile file;
-    for (int attempt = 0; attempt < 10 && !file.isOpen(); ++attempt) {
-        file.setFileName(finalPath + u".%1.tmp"_s.arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
-        file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
-    }
-    if (!file.isOpen())
-        throw EFCreateError(path);
-    if (target.exists())
-        file.setPermissions(target.permissions());
-    const bool written = writer(file, text) == text.size();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        file.remove();
+    if (writer(file, text) != text.size()) {
+        file.cancelWriting();
         throw EWriteError();
     }
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(finalPath).constData()) != 0) {
-        file.remove();
-        throw EFCreateError(path);
+    if (!file.commit()) {
+        if (file.error() == QFileDevice::RenameError)
+            throw EFCreateError(path);
+        throw EWriteError();
     }
 }
