@@ -225,15 +225,6 @@ void LineList::MoveToEnd(int index, int count)
     eraseLines(index, moved);
 }
 
-QList<QByteArray> LineList::split(QByteArrayView text)
-{
-    QList<QByteArray> result;
-    forEachLine(text, [&](const char *start, qsizetype length) {
-        result.append(QByteArray(start, length));
-    });
-    return result;
-}
-
 void LineList::Load(const QString &path)
 {
     QFile file(path);

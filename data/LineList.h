@@ -32,9 +32,6 @@ public:
     // the new one is complete.
     void Save(const QString &path) const;
 
-    // Splits `text` by the reading rules: CR LF, LF or CR end a line, a line
-    // end at the very end adds no empty line, a 0x00 ends the text.
-    static QList<QByteArray> split(QByteArrayView text);
     // Every line followed by CR LF, in one buffer.
     QByteArray joined() const;
 
