@@ -65,16 +65,26 @@ std::int64_t monotonicNs()
     return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+bool smoke = false;
+
 bool takeSmokeFlag(int &argc, char **argv)
 {
-    bool smoke = false;
+    bool found = false;
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0)
-            smoke = true;
+            found = true;
         else
             argv[kept++] = argv[i];
     }
     argc = kept;
-    return smoke;
+    return found;
+}
+
+benchmark::internal::Benchmark *set(benchmark::internal::Benchmark *b, int iterations)
+{
+    b->Unit(benchmark::kMillisecond)->UseManualTime();
+    if (smoke)
+        return b->Iterations(1)->Repetitions(1);
+    return iterations ? b->Iterations(iterations) : b;
 }

@@ -48,5 +48,10 @@ void paired(benchmark::State &state, Case runCase, Floor runFloor)
 }
 
 // Takes "--smoke" out of the arguments: every benchmark once, on small sizes,
-// to check the benchmark code rather than to measure.
+// to check the benchmark code rather than to measure. `smoke` tells which.
 bool takeSmokeFlag(int &argc, char **argv);
+extern bool smoke;
+
+// Sets a benchmark up as all of ours are: times in milliseconds, taken by the
+// benchmark itself; once in a smoke run, else `iterations` times when given.
+benchmark::internal::Benchmark *set(benchmark::internal::Benchmark *b, int iterations = 0);

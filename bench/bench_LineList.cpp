@@ -19,7 +19,6 @@ using Block = LineList::Block;
 using Blocks = std::vector<Block>;
 
 namespace {
-bool smoke = false;
 QString folder;
 
 // ---- the floors, by hand ------------------------------------------------------
@@ -372,13 +371,6 @@ void addBySteps(benchmark::State &state)
 
 // ---- registration --------------------------------------------------------------
 
-benchmark::internal::Benchmark *set(benchmark::internal::Benchmark *b, int iterations = 0)
-{
-    b->Unit(benchmark::kMillisecond)->UseManualTime();
-    if (smoke)
-        return b->Iterations(1)->Repetitions(1);
-    return iterations ? b->Iterations(iterations) : b;
-}
 } // namespace
 
 int main(int argc, char **argv)

@@ -27,7 +27,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-bool smoke = false;
 
 // ---- start-up, in a process of its own per run -----------------------------------
 
@@ -153,13 +152,6 @@ void openInQuizWindow(benchmark::State &state)
         state.SkipWithError("question 1 is not shown");
 }
 
-benchmark::internal::Benchmark *set(benchmark::internal::Benchmark *b, int iterations = 0)
-{
-    b->Unit(benchmark::kMillisecond)->UseManualTime();
-    if (smoke)
-        return b->Iterations(1)->Repetitions(1);
-    return iterations ? b->Iterations(iterations) : b;
-}
 } // namespace
 
 int main(int argc, char **argv)
