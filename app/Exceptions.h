@@ -6,12 +6,16 @@
 
 class Exception : public std::exception {
 public:
-    explicit Exception(QString message) : msg(std::move(message)) {}
+    explicit Exception(QString message, int systemError = 0)
+        : msg(std::move(message)), error(systemError) {}
     const QString &message() const noexcept { return msg; }
+    // The system's error number (errno) behind the failure, or 0 when none is known.
+    int systemError() const noexcept { return error; }
     const char *what() const noexcept override { return "Exception"; }
 
 private:
     QString msg;
+    int error;
 };
 
 class EStreamError : public Exception { using Exception::Exception; };
@@ -19,15 +23,15 @@ class EFilerError : public EStreamError { using EStreamError::EStreamError; };
 
 class EFOpenError : public EStreamError {
 public:
-    explicit EFOpenError(const QString &path);
+    explicit EFOpenError(const QString &path, int systemError = 0);
 };
 class EFCreateError : public EStreamError {
 public:
-    explicit EFCreateError(const QString &path);
+    explicit EFCreateError(const QString &path, int systemError = 0);
 };
 class EWriteError : public EFilerError {
 public:
-    EWriteError();
+    explicit EWriteError(int systemError = 0);
 };
 class EStringListError : public Exception {
 public:
