@@ -18,6 +18,10 @@ private:
     int error;
 };
 
+// The system error number for a path that names something other than a regular
+// file (a folder, a FIFO, a device, a socket): no errno says that alone.
+inline constexpr int notRegularFile = -1;
+
 class EStreamError : public Exception { using Exception::Exception; };
 class EFilerError : public EStreamError { using EStreamError::EStreamError; };
 
