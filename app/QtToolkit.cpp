@@ -69,12 +69,12 @@ QString qtFilter(const QString &filter)
     const QStringList parts = filter.split(u'|');
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString &description = parts[i];
-        const QString pattern = QString(parts[i + 1]).replace(u';', u' ');
-        // A description that already ends with its pattern in brackets shows as it is.
-        entries << (description.endsWith(u'(' + parts[i + 1] + u')')
-                        ? description
-                        : description + u" ("_s + pattern + u')');
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        // "*.*" means every file here; to Qt it means names with a dot.
+        for (QString &pattern : patterns)
+            if (pattern == u"*.*")
+                pattern = u"*"_s;
+        entries << parts[i] + u" ("_s + patterns.join(u' ') + u')';
     }
     return entries.join(u";;"_s);
 }
@@ -87,6 +87,8 @@ std::optional<QString> QtToolkit::fileDialog(QWidget *owner, DialogKind kind,
     box.setAcceptMode(kind == DialogKind::Save ? QFileDialog::AcceptSave
                                                : QFileDialog::AcceptOpen);
     box.setFileMode(QFileDialog::AnyFile);
+    // The list shows each description as it is, without Qt's pattern after it.
+    box.setOption(QFileDialog::HideNameFilterDetails);
     box.setNameFilter(qtFilter(dialog.filter));
     box.setDefaultSuffix(dialog.defaultExt);
     if (kind == DialogKind::Save && !dialog.overwritePrompt)

@@ -7,7 +7,9 @@
 #include "app/Sjis.h"
 #include "ScriptedToolkit.h"
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -205,10 +207,12 @@ private slots:
         QtToolkit tk;
         QStringList shown;
         QString caption;
+        bool firstIsDefault = false;
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             QVERIFY(box);
             caption = box->windowTitle();
+            firstIsDefault = box->defaultButton() == box->button(retry ? QMessageBox::Retry : QMessageBox::Yes);
             for (QAbstractButton *b : box->buttons())
                 shown << b->text().remove(QRegularExpression(u"\\(&.\\)|&"_s)); // mnemonics aside
             box->button(QMessageBox::Cancel)->click();
@@ -216,15 +220,51 @@ private slots:
         const int answer = tk.messageBox(nullptr, u"本文"_s, u"移動"_s, retry ? Buttons::RetryCancel : Buttons::YesNoCancel);
         QCOMPARE(answer, int(IDCANCEL));
         QCOMPARE(caption, u"移動"_s);
+        QVERIFY(firstIsDefault); // Enter says yes
         std::sort(shown.begin(), shown.end());
         std::sort(buttons.begin(), buttons.end());
         QCOMPARE(shown, buttons);
     }
 
+    void fileDialogs_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<bool>("prompt");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("save, asking before replacing") << true << true << u"new"_s << u"new.dat"_s;
+        QTest::newRow("save without asking") << true << false << u"new.dat"_s << u"new.dat"_s;
+        QTest::newRow("open a name without a dot") << false << false << u"README"_s << u"README"_s;
+    }
+    void fileDialogs()
+    {
+        QFETCH(bool, save);
+        QFETCH(bool, prompt);
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QTemporaryDir folder;
+        QtToolkit tk;
+        bool asks = !prompt;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->selectFile(QDir(folder.path()).filePath(typed));
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        const FileDialog settings{u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s, save ? u"dat"_s : QString(), {}, prompt};
+        const auto path = tk.fileDialog(nullptr, save ? DialogKind::Save : DialogKind::Open, settings);
+        QCOMPARE(path.value_or(QString()), QDir(folder.path()).filePath(chosen));
+        QCOMPARE(asks, prompt || !save); // an open dialog replaces nothing
+        // Bare names (the sounds) are looked for in the chosen file's folder next.
+        QCOMPARE(QDir::current(), QDir(folder.path()));
+    }
+
     void qtFilterFromPairs()
     {
-        QCOMPARE(qtFilter(u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s), u"ﾃﾞｰﾀ(*.dat);;All(*.*)"_s);
-        QCOMPARE(qtFilter(u"*.dat|*.dat|all|*.*"_s), u"*.dat (*.dat);;all (*.*)"_s);
+        QCOMPARE(qtFilter(u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s), u"ﾃﾞｰﾀ(*.dat) (*.dat);;All(*.*) (*)"_s);
+        QCOMPARE(qtFilter(u"*.dat|*.dat|all|*.*"_s), u"*.dat (*.dat);;all (*)"_s);
+        QCOMPARE(qtFilter(u"both|*.dat;*.txt"_s), u"both (*.dat *.txt)"_s);
     }
 };
 
