@@ -34,6 +34,23 @@ void waitFor(Sender *sender, Signal signal, Done done, int boundMs)
     timer.start(boundMs);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
+
+// Waits until `effect`, just started, has played to its end, which it tells by
+// leaving the playing state once the device has played the last of it. A new
+// PulseAudio stream may start a second or two late, so the bound counts from
+// when the device has taken the whole sound, and a sound it has taken is never
+// stopped here. One the device has not taken by then counts as failed.
+void waitForSoundEnd(QSoundEffect *effect, int boundMs)
+{
+    constexpr int startAllowanceMs = 2000;
+    auto taken = [&] { return effect->loopsRemaining() == 0 || !effect->isPlaying(); };
+    waitFor(effect, &QSoundEffect::loopsRemainingChanged, taken, startAllowanceMs + boundMs);
+    if (!taken()) {
+        effect->stop();
+        return;
+    }
+    waitFor(effect, &QSoundEffect::playingChanged, [&] { return !effect->isPlaying(); }, boundMs);
+}
 } // namespace
 
 QtToolkit::QtToolkit() : startFolder(QDir::current()) {}
@@ -173,12 +190,7 @@ void QtToolkit::playWave(const QString &path, qint64 durationMs)
     effect->play();
     // The handler goes on when the sound has ended; the bound keeps a broken
     // audio device from holding the program.
-    bool started = false;
-    waitFor(effect, &QSoundEffect::playingChanged, [&] {
-        started = started || effect->isPlaying();
-        return started && !effect->isPlaying();
-    }, int(durationMs) + 500);
-    effect->stop();
+    waitForSoundEnd(effect, int(durationMs) + 500);
 }
 
 void QtToolkit::openAddress(const QString &address)
