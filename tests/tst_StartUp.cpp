@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QHelpEvent>
-#include <QPushButton>
+#include <QToolButton>
 #include <QStyle>
 #include <QToolTip>
 #include <QTimer>
@@ -46,7 +46,7 @@ private slots:
 
         // Hints, in every window: 500 ms after the pointer rests, gone 2.5 s later.
         QCOMPARE(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
-        QPushButton hinted(u"x"_s);
+        QToolButton hinted;
         hinted.setToolTip(u"hint"_s);
         hinted.show();
         QVERIFY(QTest::qWaitForWindowActive(&hinted));
