@@ -55,6 +55,7 @@ void setWindowCaption(QWidget *window, const QString &text)
     // Qt reads "[*]" as the unsaved-changes mark unless it is doubled, and the
     // platform shows the program's name for an empty title, but nothing for a
     // zero-width space.
+    const QString mark = QStringLiteral("[*]");
     window->setWindowTitle(text.isEmpty() ? QStringLiteral("\u200B")
-                                          : QString(text).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+                                          : QString(text).replace(mark, mark + mark));
 }

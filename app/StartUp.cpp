@@ -55,8 +55,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (event->type() != QEvent::ToolTip || !widget || widget->toolTip().isEmpty())
+        auto *widget = event->type() == QEvent::ToolTip ? qobject_cast<QWidget *>(watched) : nullptr;
+        if (!widget || widget->toolTip().isEmpty())
             return QProxyStyle::eventFilter(watched, event);
         QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(),
                            widget, {}, 2500);
