@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "app/ErrorDisplay.h"
 #include <QFrame>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -67,4 +68,12 @@ TAboutBox::TAboutBox(Toolkit &toolkit, QWidget *parent) : QDialog(parent)
 void TAboutBox::OKButtonClick()
 {
     close();
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent *event)
+{
+    // OK, Enter and the close button leave the box; Esc does not.
+    if (event->key() == Qt::Key_Escape && !event->modifiers())
+        return;
+    QDialog::keyPressEvent(event);
 }

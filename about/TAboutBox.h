@@ -19,6 +19,9 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(Toolkit &toolkit, QWidget *parent = nullptr);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void OKButtonClick();
 

@@ -62,6 +62,8 @@ void TURLLabel::enterEvent(QEnterEvent *event)
     setFontColor(hotColor);
 }
 
+// While a button is held on the label, Qt tells of the leave only after the
+// release; the release itself then shows the colour for where the pointer is.
 void TURLLabel::leaveEvent(QEvent *event)
 {
     QLabel::leaveEvent(event);

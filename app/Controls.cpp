@@ -43,3 +43,19 @@ QAction *menuItem(QMenu *menu, const char *name, const QString &caption)
     action->setObjectName(QString::fromLatin1(name));
     return action;
 }
+
+void setMenuCaption(QMenu *menu, const QString &caption)
+{
+    menu->setTitle(caption);
+    menu->menuAction()->setSeparator(caption == QStringLiteral("-"));
+}
+
+void setWindowCaption(QWidget *window, const QString &text)
+{
+    // Qt reads "[*]" as the unsaved-changes mark unless it is doubled, and the
+    // platform shows the program's name for an empty title, but nothing for a
+    // zero-width space.
+    const QString mark = QStringLiteral("[*]");
+    window->setWindowTitle(text.isEmpty() ? QStringLiteral("\u200B")
+                                          : QString(text).replace(mark, mark + mark));
+}

@@ -57,3 +57,10 @@ W *place(QWidget *parent, const char *name, int x, int y, int w, int h, const QS
 
 // Adds an item named `name` with `caption` to `menu`.
 QAction *menuItem(QMenu *menu, const char *name, const QString &caption);
+
+// Sets a menu's caption; exactly "-" makes it a separator, without text, that
+// cannot be chosen.
+void setMenuCaption(QMenu *menu, const QString &caption);
+
+// Sets a window's caption so that the title bar shows exactly `text`.
+void setWindowCaption(QWidget *window, const QString &text);

@@ -10,6 +10,8 @@ void showWindow(QWidget *window)
 {
     if (!window)
         return;
+    // A minimised window comes back too, or nothing of the program might be seen.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();

@@ -34,6 +34,23 @@ void waitFor(Sender *sender, Signal signal, Done done, int boundMs)
     timer.start(boundMs);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
+
+// Waits until `effect`, just started, has played to its end, which it tells by
+// leaving the playing state once the device has played the last of it. A new
+// PulseAudio stream may start a second or two late, so the bound counts from
+// when the device has taken the whole sound, and a sound it has taken is never
+// stopped here. One the device has not taken by then counts as failed.
+void waitForSoundEnd(QSoundEffect *effect, int boundMs)
+{
+    constexpr int startAllowanceMs = 2000;
+    auto taken = [&] { return effect->loopsRemaining() == 0 || !effect->isPlaying(); };
+    waitFor(effect, &QSoundEffect::loopsRemainingChanged, taken, startAllowanceMs + boundMs);
+    if (!taken()) {
+        effect->stop();
+        return;
+    }
+    waitFor(effect, &QSoundEffect::playingChanged, [&] { return !effect->isPlaying(); }, boundMs);
+}
 } // namespace
 
 QtToolkit::QtToolkit() : startFolder(QDir::current()) {}
@@ -69,12 +86,12 @@ QString qtFilter(const QString &filter)
     const QStringList parts = filter.split(u'|');
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString &description = parts[i];
-        const QString pattern = QString(parts[i + 1]).replace(u';', u' ');
-        // A description that already ends with its pattern in brackets shows as it is.
-        entries << (description.endsWith(u'(' + parts[i + 1] + u')')
-                        ? description
-                        : description + u" ("_s + pattern + u')');
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        // "*.*" means every file here; to Qt it means names with a dot.
+        for (QString &pattern : patterns)
+            if (pattern == u"*.*")
+                pattern = u"*"_s;
+        entries << parts[i] + u" ("_s + patterns.join(u' ') + u')';
     }
     return entries.join(u";;"_s);
 }
@@ -87,8 +104,10 @@ std::optional<QString> QtToolkit::fileDialog(QWidget *owner, DialogKind kind,
     box.setAcceptMode(kind == DialogKind::Save ? QFileDialog::AcceptSave
                                                : QFileDialog::AcceptOpen);
     box.setFileMode(QFileDialog::AnyFile);
+    // The list shows each description as it is, without Qt's pattern after it.
+    box.setOption(QFileDialog::HideNameFilterDetails);
     box.setNameFilter(qtFilter(dialog.filter));
-    box.setDefaultSuffix(dialog.defaultExt);
+    box.setDefaultSuffix(kind == DialogKind::Save ? dialog.defaultExt : QString());
     if (kind == DialogKind::Save && !dialog.overwritePrompt)
         box.setOption(QFileDialog::DontConfirmOverwrite);
     if (!dialog.fileName.isEmpty()) {
@@ -98,7 +117,13 @@ std::optional<QString> QtToolkit::fileDialog(QWidget *owner, DialogKind kind,
     }
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString path = QDir::toNativeSeparators(QFileInfo(box.selectedFiles().first()).absoluteFilePath());
+    QFileInfo chosen(box.selectedFiles().first());
+    // An open dialog adds the extension only to a name that is not there as it
+    // stands, so that a file without one can be chosen too.
+    if (kind == DialogKind::Open && !dialog.defaultExt.isEmpty() && !chosen.exists()
+        && !chosen.fileName().contains(u'.'))
+        chosen.setFile(chosen.filePath() + u'.' + dialog.defaultExt);
+    const QString path = QDir::toNativeSeparators(chosen.absoluteFilePath());
     // The chosen file's folder becomes the current folder, as file dialogs here do.
     QDir::setCurrent(QFileInfo(path).absolutePath());
     return path;
@@ -171,12 +196,7 @@ void QtToolkit::playWave(const QString &path, qint64 durationMs)
     effect->play();
     // The handler goes on when the sound has ended; the bound keeps a broken
     // audio device from holding the program.
-    bool started = false;
-    waitFor(effect, &QSoundEffect::playingChanged, [&] {
-        started = started || effect->isPlaying();
-        return started && !effect->isPlaying();
-    }, int(durationMs) + 500);
-    effect->stop();
+    waitForSoundEnd(effect, int(durationMs) + 500);
 }
 
 void QtToolkit::openAddress(const QString &address)

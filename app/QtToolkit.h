@@ -42,7 +42,8 @@ private:
     std::map<QString, std::unique_ptr<QSoundEffect>> effects;
 };
 
-// "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)".
+// "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)", with
+// "*.*" as "*".
 QString qtFilter(const QString &filter);
 // The playing time of a PCM wave file from its header, in milliseconds; -1 when
 // the file is no wave file.

@@ -8,8 +8,12 @@
 #include "editor/TForm2.h"
 #include "quiz/TForm1.h"
 #include <QApplication>
+#include <QHelpEvent>
+#include <QProxyStyle>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
+#include <new>
 
 namespace {
 // Runs `then` once, as soon as `window` has been painted for the first time.
@@ -33,11 +37,38 @@ protected:
 private:
     std::function<void()> then;
 };
+
+// Hints of every window: shown 500 ms after the pointer comes to rest on their
+// control, hidden 2.5 s later.
+class HintTiming : public QProxyStyle {
+public:
+    HintTiming() { qApp->installEventFilter(this); }
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 500;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = event->type() == QEvent::ToolTip ? qobject_cast<QWidget *>(watched) : nullptr;
+        if (!widget || widget->toolTip().isEmpty())
+            return QProxyStyle::eventFilter(watched, event);
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(),
+                           widget, {}, 2500);
+        return true;
+    }
+};
 } // namespace
 
 int runProgram()
 {
     installQtTranslation();
+    QApplication::setStyle(new HintTiming);
     QtToolkit toolkit;
     try {
         QApplication::setApplicationName(QStringLiteral("Pirumo20"));
@@ -63,6 +94,8 @@ int runProgram()
         QApplication::exec();
     } catch (const Exception &e) {
         toolkit.showError(errorDisplayText(e.message()));
+    } catch (const std::bad_alloc &) {
+        toolkit.showError(errorDisplayText(EOutOfMemory().message()));
     }
     return 0;
 }

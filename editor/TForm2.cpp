@@ -187,7 +187,7 @@ void TForm2::showQuestionNumber()
 
 void TForm2::showFileCaption()
 {
-    setWindowTitle(u"柚木塾("_s + fileName + u')');
+    setWindowCaption(this, u"柚木塾("_s + fileName + u')');
 }
 
 void TForm2::ShowRecord()

@@ -140,8 +140,8 @@ void TForm1::FormCreate()
         settingsTitle = toSjis(u"☆柚木塾"_s);
         menuCaption = toSjis(u" ☆ピルモ英語 Ver2.0"_s);
     }
-    setWindowTitle(fromSjis(settingsTitle));
-    K5->setTitle(fromSjis(menuCaption));
+    setWindowCaption(this, fromSjis(settingsTitle));
+    setMenuCaption(K5, fromSjis(menuCaption));
     Memo1->setPlainText(u"   "_s + fromSjis(menuCaption));
     recordStart = 0;
     questionNumber = 0;
@@ -296,7 +296,7 @@ void TForm1::YomikomiClick()
     showQuestionNumber(questionNumber);
     Label5->hide();
     UpdateScore();
-    setWindowTitle(fileCaption());
+    setWindowCaption(this, fileCaption());
     remainingCount = textToInt(questionList.Get(2));
     ShowQuestion();
     enableAnswers();
@@ -315,7 +315,7 @@ void TForm1::HozonClick()
     if (!path)
         return;
     fileName = *path;
-    setWindowTitle(fileCaption());
+    setWindowCaption(this, fileCaption());
     questionList.Save(fileName);
 }
 

@@ -45,3 +45,7 @@ public:
     void seedRandom(quint32 seed) override { seeds << seed; }
     int nextRandom() override;
 };
+
+// The last entry, or an empty one, so that a missing call fails one check
+// instead of ending the test program.
+template <class T> T lastOf(const QList<T> &list) { return list.value(list.size() - 1); }

@@ -55,6 +55,7 @@ private slots:
         QTest::newRow("LF CR ends two lines") << "a\n\rb"_ba << Lines{"a", "", "b"};
         QTest::newRow("no end on last line") << "a\r\nb"_ba << Lines{"a", "b"};
         QTest::newRow("empty lines kept") << "\r\n\r\nx\r\n"_ba << Lines{"", "", "x"};
+        QTest::newRow("empty lines kept with LF") << "a\n\n\nb\n"_ba << Lines{"a", "", "", "b"};
         QTest::newRow("empty file") << QByteArray() << Lines{};
         QTest::newRow("one line end") << "\r\n"_ba << Lines{""};
         QTest::newRow("0x00 ends the text") << QByteArray("a\r\nb\0c\r\nd", 9) << Lines{"a", "b"};

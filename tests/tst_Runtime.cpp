@@ -7,7 +7,9 @@
 #include "app/Sjis.h"
 #include "ScriptedToolkit.h"
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -181,11 +183,13 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         tk.playWave(wave, duration); // real playback through the nested wait
-        // Loading may take up to 2 s, the wait at most the duration and 0.5 s.
-        QVERIFY2(clock.elapsed() < 2000 + duration + 500 + 1000, qPrintable(QString::number(clock.elapsed())));
+        // Loading may take up to 2 s, the sound's start 2 s more, and each of the
+        // two waits (taken by the device, played out) the duration and 0.5 s.
+        const qint64 wait = 2000 + 2 * (duration + 500);
+        QVERIFY2(clock.elapsed() < 2000 + wait + 1000, qPrintable(QString::number(clock.elapsed())));
         clock.restart();
         tk.playSound(u"seikai.wav"_s); // found or not, it returns
-        QVERIFY(clock.elapsed() < duration + 500 + 1000);
+        QVERIFY(clock.elapsed() < wait + 1000);
     }
 
     void messageBoxesSpeakJapanese_data()
@@ -205,10 +209,12 @@ private slots:
         QtToolkit tk;
         QStringList shown;
         QString caption;
+        bool firstIsDefault = false;
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             QVERIFY(box);
             caption = box->windowTitle();
+            firstIsDefault = box->defaultButton() == box->button(retry ? QMessageBox::Retry : QMessageBox::Yes);
             for (QAbstractButton *b : box->buttons())
                 shown << b->text().remove(QRegularExpression(u"\\(&.\\)|&"_s)); // mnemonics aside
             box->button(QMessageBox::Cancel)->click();
@@ -216,15 +222,46 @@ private slots:
         const int answer = tk.messageBox(nullptr, u"本文"_s, u"移動"_s, retry ? Buttons::RetryCancel : Buttons::YesNoCancel);
         QCOMPARE(answer, int(IDCANCEL));
         QCOMPARE(caption, u"移動"_s);
+        QVERIFY(firstIsDefault); // Enter says yes
         std::sort(shown.begin(), shown.end());
         std::sort(buttons.begin(), buttons.end());
         QCOMPARE(shown, buttons);
     }
 
+    void fileDialogs_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("save: asks before replacing, adds the extension") << true << u"new"_s << u"new.dat"_s;
+        QTest::newRow("open a file without a dot") << false << u"README"_s << u"README"_s;
+        QTest::newRow("open a missing name without a dot") << false << u"new"_s << u"new.dat"_s;
+    }
+    void fileDialogs()
+    {
+        QFETCH(bool, save);
+        QFETCH(QString, typed);
+        const QTemporaryDir folder;
+        QVERIFY(QFile(QDir(folder.path()).filePath(u"README"_s)).open(QIODevice::WriteOnly));
+        bool asks = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->selectFile(QDir(folder.path()).filePath(typed));
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        const auto path = QtToolkit().fileDialog(nullptr, save ? DialogKind::Save : DialogKind::Open,
+                                                 {u"All(*.*)|*.*"_s, u"dat"_s, {}, save});
+        QTEST(QFileInfo(path.value_or(QString())).fileName(), "chosen");
+        QVERIFY(asks);
+        QCOMPARE(QDir::current(), QDir(folder.path())); // where bare names are found next
+    }
+
     void qtFilterFromPairs()
     {
-        QCOMPARE(qtFilter(u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s), u"ﾃﾞｰﾀ(*.dat);;All(*.*)"_s);
-        QCOMPARE(qtFilter(u"*.dat|*.dat|all|*.*"_s), u"*.dat (*.dat);;all (*.*)"_s);
+        QCOMPARE(qtFilter(u"ﾃﾞｰﾀ(*.dat)|*.dat|All(*.*)|*.*"_s), u"ﾃﾞｰﾀ(*.dat) (*.dat);;All(*.*) (*)"_s);
+        QCOMPARE(qtFilter(u"*.dat|*.dat|all|*.*"_s), u"*.dat (*.dat);;all (*)"_s);
     }
 };
 

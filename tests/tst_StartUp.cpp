@@ -5,6 +5,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
+#include <QToolButton>
+#include <QStyle>
+#include <QToolTip>
 #include <QTimer>
 #include <QtTest>
 
@@ -37,6 +41,19 @@ private slots:
         QCOMPARE(runProgram(), 0);
         QVERIFY(shownBeforeTheOthers);
         QCOMPARE(seen, (QStringList{u"Form1"_s, u"Form2"_s, u"AboutBox"_s, u"1"_s, u"1"_s}));
+
+        poll.stop(); // the windows are gone
+
+        // Hints, in every window: 500 ms after the pointer rests, gone 2.5 s later.
+        QCOMPARE(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
+        QToolButton hinted;
+        hinted.setToolTip(u"hint"_s);
+        hinted.show();
+        QVERIFY(QTest::qWaitForWindowActive(&hinted));
+        QHelpEvent rest(QEvent::ToolTip, QPoint(1, 1), hinted.mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(&hinted, &rest);
+        QVERIFY(QToolTip::isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 5000); // Qt's own: 10 s
     }
 };
 

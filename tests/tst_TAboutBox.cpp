@@ -171,6 +171,7 @@ void tst_TAboutBox::hides_data()
     QTest::newRow("Return key") << 1;
     QTest::newRow("Enter key") << 2;
     QTest::newRow("close button") << 3;
+    QTest::newRow("Esc key: stays") << 4;
 }
 
 void tst_TAboutBox::hides()
@@ -183,6 +184,7 @@ void tst_TAboutBox::hides()
     case 1: QTest::keyClick(box.get(), Qt::Key_Return); break;
     case 2: QTest::keyClick(box.get(), Qt::Key_Enter); break;
     case 3: box->windowHandle()->close(); break;
+    case 4: QTest::keyClick(box.get(), Qt::Key_Escape); QVERIFY(box->isVisible()); return;
     }
     QTRY_VERIFY(box->isHidden());
     QVERIFY(form1->isVisible());

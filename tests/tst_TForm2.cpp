@@ -377,13 +377,13 @@ private slots:
         QCOMPARE(tk->boxes[0].caption, u"ok"_s);
         QCOMPARE(tk->boxes[0].buttons, Buttons::RetryCancel);
         QCOMPARE(tk->dialogs.size(), dialogs);
-        QCOMPARE(tk->dialogs.last().settings.fileName, dialogs == 2 ? missing : QString());
+        QCOMPARE(lastOf(tk->dialogs).settings.fileName, dialogs == 2 ? missing : QString());
         QCOMPARE(lines(), newFile);
         QCOMPARE(form->windowTitle(), u"★柚木塾  問題編集"_s);
         QVERIFY(form->Button3->isEnabled());
         QVERIFY(tk->errors.isEmpty());
         form->Button6->click();       // the failed path is proposed next
-        QCOMPARE(tk->dialogs.last().settings.fileName, missing);
+        QCOMPARE(lastOf(tk->dialogs).settings.fileName, missing);
     }
 
     void emptyFile()
@@ -430,8 +430,8 @@ private slots:
         for (int k = 0; k < 7; ++k)
             type(QString::fromLatin1(boxes[k]), added[k]);
         click(form->Button3, answer);
-        QCOMPARE(tk->boxes.last().text, u" 追加します。"_s);
-        QCOMPARE(tk->boxes.last().caption, u"追加"_s);
+        QCOMPARE(lastOf(tk->boxes).text, u" 追加します。"_s);
+        QCOMPARE(lastOf(tk->boxes).caption, u"追加"_s);
         if (answer == IDYES) {
             QStringList expected = header + added + verb + noun;
             expected[2] = u"2"_s;
@@ -459,7 +459,7 @@ private slots:
         open(file(shortList));
         QCOMPARE(tk->errors, QStringList{listError.arg(count)});
         click(form->Button3);
-        QCOMPARE(tk->errors.last(), listError.arg(7));
+        QCOMPARE(lastOf(tk->errors), listError.arg(7));
         QCOMPARE(lines(), shortList);
         QCOMPARE(form->recordStart, 7);
         QCOMPARE(form->questionNumber, 1);
@@ -507,8 +507,8 @@ private slots:
             form->Button2->click();
         type(typed);
         click(form->Button4, answer);
-        QCOMPARE(tk->boxes.last().text, u" 変更します。"_s);
-        QCOMPARE(tk->boxes.last().caption, u"変更"_s);
+        QCOMPARE(lastOf(tk->boxes).text, u" 変更します。"_s);
+        QCOMPARE(lastOf(tk->boxes).caption, u"変更"_s);
         QCOMPARE(lines(), applied(threeRecords(), written));
         compareTexts(shown);
         QCOMPARE(form->recordStart, 7 * position);
@@ -670,9 +670,10 @@ private slots:
         QVERIFY(form->isVisible());
         form->Button2->click();
         type(u"Edit2"_s, u"unsaved"_s);
+        quizStandIn.showMinimized();
         form->Close1->trigger();
         QVERIFY(form->isHidden());
-        QVERIFY(quizStandIn.isVisible());
+        QVERIFY(quizStandIn.isVisible() && !quizStandIn.isMinimized());
         showWindow(Form2);
         QCOMPARE(text(u"Edit2"_s), u"unsaved"_s);
         QVERIFY(form->close());                              // the title bar's close hides it

@@ -134,6 +134,7 @@ void tst_URLLabel::colours()
     label->setHotTrack(hotTrack);
     run(script);
     QTEST(textColor(label), "shown");
+    QCOMPARE(label->palette().color(QPalette::Inactive, QPalette::WindowText), textColor(label));
 }
 
 void tst_URLLabel::opens_data()
