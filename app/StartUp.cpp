@@ -62,7 +62,7 @@ int runProgram()
         form1.show();
         QApplication::exec();
     } catch (const Exception &e) {
-        toolkit.showError(errorDisplayText(e.message()));
+        toolkit.showError(errorDisplayText(e.message()), errorDetail(e));
     }
     return 0;
 }
