@@ -3,6 +3,10 @@
 #include <QFileInfo>
 
 namespace {
+// The folder the program was started in: the learner's own folder when the
+// launcher started it, which a file dialog may since have left.
+const QString startFolder = QDir::currentPath();
+
 bool canWriteIn(const QString &folder)
 {
     const QFileInfo info(folder);
@@ -12,10 +16,10 @@ bool canWriteIn(const QString &folder)
 
 QString writableFolder()
 {
-    const QString current = QDir::currentPath();
-    return QDir::toNativeSeparators(canWriteIn(current) || !canWriteIn(QDir::homePath())
-                                        ? current
-                                        : QDir::homePath());
+    for (const QString &folder : {QDir::currentPath(), startFolder, QDir::homePath()})
+        if (canWriteIn(folder))
+            return QDir::toNativeSeparators(folder);
+    return QDir::toNativeSeparators(QDir::currentPath());
 }
 
 QString savePlace(const QString &fileName)

@@ -3,7 +3,8 @@
 // names it after a save that failed.
 #include <QString>
 
-// The current folder, or the home folder when the current one cannot be written.
+// The current folder; when it cannot be written, the folder the program was
+// started in, then the home folder.
 QString writableFolder();
 
 // The name a save dialog proposes for `fileName`: the same name in
