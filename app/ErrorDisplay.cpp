@@ -23,7 +23,7 @@ QString errorReason(int systemError)
     case ENOENT:
     case ENOTDIR: why = u"そのフォルダーまたはファイルがありません。"_s; break;
     case EACCES:
-    case EPERM: why = u"そこを読み書きする権限がありません。"_s; break;
+    case EPERM: why = u"読み書きする権限がありません。"_s; break;
     case EROFS: why = u"読み取り専用のファイルシステムです。"_s; break;
     case ENOSPC:
     case EDQUOT: why = u"ディスクの空きが足りません。"_s; break;

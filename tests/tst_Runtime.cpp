@@ -112,7 +112,7 @@ private slots:
         const QString placeLine = u"\n保存できる場所: <current>"_s;
         QTest::newRow("not known") << 'o' << here << 0 << QString();
         QTest::newRow("no such file") << 'o' << here << ENOENT << u"原因: そのフォルダーまたはファイルがありません。"_s;
-        QTest::newRow("no permission") << 'o' << here << EACCES << u"原因: そこを読み書きする権限がありません。"_s;
+        QTest::newRow("no permission") << 'o' << here << EACCES << u"原因: 読み書きする権限がありません。"_s;
         QTest::newRow("not a regular file") << 'o' << here << int(notRegularFile) << u"原因: 通常のファイルではありません（フォルダーなど）。"_s;
         QTest::newRow("a folder") << 'c' << here << EISDIR << u"原因: 通常のファイルではありません（フォルダーなど）。"_s;
         QTest::newRow("name too long") << 'c' << here << ENAMETOOLONG << u"原因: ファイル名が長すぎます。"_s;
