@@ -4,7 +4,6 @@
 #include "app/QtToolkit.h"
 #include "app/QtTranslation.h"
 #include "app/Random.h"
-#include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include "ScriptedToolkit.h"
 #include <QAbstractButton>
@@ -13,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -98,102 +96,57 @@ private slots:
         guard(tk, [&] { ran = true; });
         QVERIFY(ran);
         QCOMPARE(tk.errors, (QStringList{u"ｽﾄﾘｰﾑへの書き込みｴﾗｰ."_s, u"ﾒﾓﾘが足りません."_s}));
+        QCOMPARE(tk.errorDetails, (QStringList{QString(), u"原因: メモリが足りません。"_s}));
     }
 
     // The message stays as it is; the second part says why, and where a save
     // that cannot go into its folder can go.
     void errorBoxSaysWhy_data()
     {
-        QTest::addColumn<char>("kind"); // o: open, c: create, w: write, m: no memory, b: bad_alloc
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("saved"); // the file a save failed on; empty: an open failed
         QTest::addColumn<int>("systemError");
         QTest::addColumn<QString>("detail");
-        const QString here = u"q.dat"_s, missing = u"/no/such/folder/q.dat"_s;
-        const QString placeLine = u"\n保存できる場所: <current>"_s;
-        QTest::newRow("not known") << 'o' << here << 0 << QString();
-        QTest::newRow("no such file") << 'o' << here << ENOENT << u"原因: そのフォルダーまたはファイルがありません。"_s;
-        QTest::newRow("no permission") << 'o' << here << EACCES << u"原因: 読み書きする権限がありません。"_s;
-        QTest::newRow("not a regular file") << 'o' << here << int(notRegularFile) << u"原因: 通常のファイルではありません（フォルダーなど）。"_s;
-        QTest::newRow("a folder") << 'c' << here << EISDIR << u"原因: 通常のファイルではありません（フォルダーなど）。"_s;
-        QTest::newRow("name too long") << 'c' << here << ENAMETOOLONG << u"原因: ファイル名が長すぎます。"_s;
-        QTest::newRow("disk full while writing") << 'w' << here << ENOSPC << u"原因: ディスクの空きが足りません。"_s;
-        QTest::newRow("quota") << 'c' << here << EDQUOT << u"原因: ディスクの空きが足りません。"_s;
-        QTest::newRow("memory from the system") << 'o' << here << ENOMEM << u"原因: メモリが足りません。"_s;
-        QTest::newRow("memory of our own") << 'm' << here << 0 << u"原因: メモリが足りません。"_s;
-        QTest::newRow("bad_alloc") << 'b' << here << 0 << u"原因: メモリが足りません。"_s;
-        QTest::newRow("rare error by its number") << 'o' << here << EIO << u"原因: %1（エラー番号 %2）"_s.arg(qt_error_string(EIO)).arg(EIO);
-        QTest::newRow("missing folder") << 'c' << missing << ENOENT << u"原因: そのフォルダーまたはファイルがありません。"_s + placeLine;
-        QTest::newRow("read-only file system") << 'c' << here << EROFS << u"原因: 読み取り専用のファイルシステムです。"_s;
-        QTest::newRow("folder unknown reason") << 'c' << missing << 0 << placeLine.mid(1);
+        const QString missing = u"/no/such/folder/q.dat"_s, place = u"保存できる場所: <current>"_s;
+        QTest::newRow("not known") << QString() << 0 << QString();
+        QTest::newRow("no such file") << QString() << ENOENT << u"原因: そのフォルダーまたはファイルがありません。"_s;
+        QTest::newRow("no permission") << QString() << EACCES << u"原因: 読み書きする権限がありません。"_s;
+        QTest::newRow("not a regular file") << QString() << int(notRegularFile) << u"原因: 通常のファイルではありません（フォルダーなど）。"_s;
+        QTest::newRow("name too long") << u"q.dat"_s << ENAMETOOLONG << u"原因: ファイル名が長すぎます。"_s;
+        QTest::newRow("disk full") << u"q.dat"_s << ENOSPC << u"原因: ディスクの空きが足りません。"_s;
+        QTest::newRow("read-only file system") << u"q.dat"_s << EROFS << u"原因: 読み取り専用のファイルシステムです。"_s;
+        QTest::newRow("memory") << QString() << ENOMEM << u"原因: メモリが足りません。"_s;
+        QTest::newRow("rare error by its number") << QString() << EIO << u"原因: %1（エラー番号 5）"_s.arg(qt_error_string(EIO));
+        QTest::newRow("missing folder") << missing << ENOENT << u"原因: そのフォルダーまたはファイルがありません。\n"_s + place;
+        QTest::newRow("missing folder, no reason") << missing << 0 << place;
     }
     void errorBoxSaysWhy()
     {
-        QFETCH(char, kind);
-        QFETCH(QString, file);
+        QFETCH(QString, saved);
         QFETCH(int, systemError);
         QFETCH(QString, detail);
         QTemporaryDir current;
         QVERIFY(QDir::setCurrent(current.path()));
-        QString message;
         ScriptedToolkit tk;
         guard(tk, [&] {
-            switch (kind) {
-            case 'o': message = EFOpenError(file).message(); throw EFOpenError(file, systemError);
-            case 'c': message = EFCreateError(file).message(); throw EFCreateError(file, systemError);
-            case 'w': message = EWriteError().message(); throw EWriteError(systemError);
-            case 'm': message = EOutOfMemory().message(); throw EOutOfMemory();
-            default: message = EOutOfMemory().message(); throw std::bad_alloc();
-            }
+            if (saved.isEmpty())
+                throw EFOpenError(u"q.dat"_s, systemError);
+            throw EFCreateError(saved, systemError);
         });
-        QCOMPARE(tk.errors, QStringList{errorDisplayText(message)});
+        QCOMPARE(tk.errors.value(0), errorDisplayText(saved.isEmpty() ? EFOpenError(u"q.dat"_s).message() : EFCreateError(saved).message()));
         QCOMPARE(tk.errorDetails, QStringList{detail.replace(u"<current>"_s, current.path())});
-        QDir::setCurrent(QDir::tempPath());
-    }
-
-    void savePlaceIsWritable_data()
-    {
-        QTest::addColumn<QString>("folder"); // relative to a fresh folder; "-" for no file name
-        QTest::addColumn<bool>("writable");
-        QTest::addColumn<bool>("movesToCurrent");
-        QTest::newRow("writable folder") << u"mine"_s << true << false;
-        QTest::newRow("missing folder") << u"gone"_s << false << true;
-        QTest::newRow("read-only folder") << u"mine"_s << false << true;
-        QTest::newRow("no name yet") << u"-"_s << true << false;
-    }
-    void savePlaceIsWritable()
-    {
-        QFETCH(QString, folder);
-        QFETCH(bool, writable);
-        QFETCH(bool, movesToCurrent);
-        QTemporaryDir top;
-        const QDir dir(top.path());
-        QVERIFY(dir.mkdir(u"mine"_s) && dir.mkdir(u"current"_s));
-        QVERIFY(QDir::setCurrent(dir.filePath(u"current"_s)));
-        if (!writable && folder == u"mine"_s) {
-            if (geteuid() == 0)
-                QSKIP("root may write into any folder");
-            QFile::setPermissions(dir.filePath(folder), QFile::ReadOwner | QFile::ExeOwner);
-        }
-        const QString name = folder == u"-"_s ? QString() : dir.filePath(folder + u"/x.dat"_s);
-        QCOMPARE(savePlace(name), movesToCurrent ? dir.filePath(u"current/x.dat"_s) : name);
-        QFile::setPermissions(dir.filePath(u"mine"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QDir::setCurrent(QDir::tempPath());
     }
 
     void errorBoxShowsBothParts()
     {
-        QtToolkit tk;
-        QString text, informative;
+        QString parts;
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            text = box->text();
-            informative = box->informativeText();
+            parts = box->text() + u'|' + box->informativeText();
             box->accept();
         });
-        tk.showError(u"ﾌｧｲﾙ x を作成できません."_s, u"原因: ファイル名が長すぎます。"_s);
-        QCOMPARE(text, u"ﾌｧｲﾙ x を作成できません."_s);
-        QCOMPARE(informative, u"原因: ファイル名が長すぎます。"_s);
+        QtToolkit().showError(u"ﾒﾓﾘが足りません."_s, u"原因: メモリが足りません。"_s);
+        QCOMPARE(parts, u"ﾒﾓﾘが足りません.|原因: メモリが足りません。"_s);
     }
 
     void errorKindsFormTheirHierarchy()

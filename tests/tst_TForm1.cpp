@@ -664,21 +664,19 @@ private slots:
 
     void saveProposesAFolderThatCanBeWritten_data()
     {
-        QTest::addColumn<QString>("savedBefore"); // empty: none since the open
+        QTest::addColumn<QString>("failedSave"); // empty: none since the open
         QTest::addColumn<QString>("proposed");
         QTest::newRow("the opened file's own folder") << QString() << u"q.dat"_s;
         QTest::newRow("after a failed save into a missing folder") << u"no/such/x.dat"_s << u"x.dat"_s;
     }
     void saveProposesAFolderThatCanBeWritten()
     {
-        QFETCH(QString, savedBefore);
+        QFETCH(QString, failedSave);
         QFETCH(QString, proposed);
         start();
         open(questionFile(2, "2"));
-        if (!savedBefore.isEmpty()) {
-            tk->paths.push_back(path(savedBefore));
-            click("Hozon");
-        }
+        tk->paths = {failedSave.isEmpty() ? QString() : path(failedSave)};
+        click("Hozon");
         click("Hozon");
         QCOMPARE(tk->dialogs.last().settings.fileName, path(proposed));
     }
