@@ -14,7 +14,7 @@ check() { # description, command...
   else failed=$((failed + 1)); echo "FAIL: $what"; cat /tmp/install_check.$$; fi
 }
 
-# The launcher names its folder by the configured prefix, so install there.
+# Install under the configured prefix, as the package does.
 prefix="$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")"
 DESTDIR="$stage" cmake --install "$build" >/dev/null || { echo "install failed"; exit 1; }
 root="$stage$prefix"
@@ -32,7 +32,7 @@ for s in 16 32 48 64 128 256; do
 done
 check "desktop entry is valid" desktop-file-validate "$desktop"
 check "desktop entry starts the launcher" grep -qx "Exec=pirumo-launch" "$desktop"
-check "launcher names in Japanese" grep -qx "Name\[ja\]=ピルモ英語" "$desktop"
+check "desktop entry names in Japanese" grep -qx "Name\[ja\]=ピルモ英語" "$desktop"
 check "AppStream metadata is valid" appstreamcli validate --no-net "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
 check "AppStream release 2.0.0.7" grep -q 'release version="2.0.0.7"' "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
 
