@@ -32,6 +32,12 @@ public:
 class EFCreateError : public EStreamError {
 public:
     explicit EFCreateError(const QString &path, int systemError = 0);
+    // The file that could not be written, so that the error display can say
+    // where it can be saved instead.
+    const QString &path() const noexcept { return file; }
+
+private:
+    QString file;
 };
 class EWriteError : public EFilerError {
 public:

@@ -204,11 +204,12 @@ void QtToolkit::openAddress(const QString &address)
     QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
 }
 
-void QtToolkit::showError(const QString &text)
+void QtToolkit::showError(const QString &text, const QString &detail)
 {
     if (QWidget *grabber = QWidget::mouseGrabber())
         grabber->releaseMouse();
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(detail);
     box.exec();
 }

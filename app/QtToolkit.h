@@ -20,7 +20,7 @@ public:
                                       const FileDialog &dialog) override;
     void playSound(const QString &bareName) override;
     void openAddress(const QString &address) override;
-    void showError(const QString &text) override;
+    void showError(const QString &text, const QString &detail) override;
     void seedRandom(quint32 seed) override { random.seed(seed); }
     int nextRandom() override { return random.next(); }
 

@@ -93,9 +93,9 @@ int runProgram()
         form1.show();
         QApplication::exec();
     } catch (const Exception &e) {
-        toolkit.showError(errorDisplayText(e.message()));
+        showError(toolkit, e);
     } catch (const std::bad_alloc &) {
-        toolkit.showError(errorDisplayText(EOutOfMemory().message()));
+        showError(toolkit, EOutOfMemory());
     }
     return 0;
 }

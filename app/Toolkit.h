@@ -34,8 +34,9 @@ public:
     virtual void playSound(const QString &bareName) = 0;
     // Opens a web or mail address with the desktop's default handler.
     virtual void openAddress(const QString &address) = 0;
-    // The error display: shows `text` as it stands (see ErrorDisplay.h).
-    virtual void showError(const QString &text) = 0;
+    // The error display: shows `text` as it stands (see ErrorDisplay.h), and
+    // `detail`, when there is one, as the box's second part below it.
+    virtual void showError(const QString &text, const QString &detail) = 0;
     // The pseudo-random generator: seeded once, then 0..2147483647 per draw.
     virtual void seedRandom(quint32 seed) = 0;
     virtual int nextRandom() = 0;

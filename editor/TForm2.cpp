@@ -4,6 +4,7 @@
 #include "app/Exceptions.h"
 #include "app/Globals.h"
 #include "app/Numbers.h"
+#include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include <QAction>
 #include <QKeyEvent>
@@ -232,7 +233,7 @@ void TForm2::Button6Click()
 {
     if (questionList.Count() == 0)
         return;
-    SaveDialog1.fileName = fileName;
+    SaveDialog1.fileName = savePlace(fileName);
     SaveDialog1.overwritePrompt = true;
     const auto path = tk.run(this, DialogKind::Save, SaveDialog1);
     if (!path)

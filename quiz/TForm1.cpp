@@ -3,6 +3,7 @@
 #include "app/ErrorDisplay.h"
 #include "app/Globals.h"
 #include "app/Numbers.h"
+#include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include <QAction>
 #include <QDateTime>
@@ -309,7 +310,7 @@ void TForm1::HozonClick()
 {
     if (questionList.Count() <= 0)
         return;
-    SaveDialog1.fileName = fileName;
+    SaveDialog1.fileName = savePlace(fileName);
     SaveDialog1.overwritePrompt = true;
     const auto path = tk.run(this, DialogKind::Save, SaveDialog1);
     if (!path)

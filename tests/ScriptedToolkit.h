@@ -33,6 +33,7 @@ public:
     QStringList sounds;
     QStringList addresses;
     QStringList errors;
+    QStringList errorDetails; // the second part of each error box
     QList<quint32> seeds;
 
     int messageBox(QWidget *owner, const QString &text, const QString &caption,
@@ -41,7 +42,11 @@ public:
                                       const FileDialog &dialog) override;
     void playSound(const QString &bareName) override { sounds << bareName; }
     void openAddress(const QString &address) override { addresses << address; }
-    void showError(const QString &text) override { errors << text; }
+    void showError(const QString &text, const QString &detail) override
+    {
+        errors << text;
+        errorDetails << detail;
+    }
     void seedRandom(quint32 seed) override { seeds << seed; }
     int nextRandom() override;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a staging folder and checks the installed tree: the
-# program, its working files, icons, launcher and metadata, and that the
-# installed program starts from the launcher's working folder.
+# program, its working files, icons, desktop entry and metadata, that the
+# installed program starts, and that the launcher makes and fills a learner's
+# folder once and then leaves it as the learner has it.
 set -uo pipefail
 build="$1"
 stage="$(mktemp -d)"
@@ -13,7 +14,7 @@ check() { # description, command...
   else failed=$((failed + 1)); echo "FAIL: $what"; cat /tmp/install_check.$$; fi
 }
 
-# The launcher names its folder by the configured prefix, so install there.
+# Install under the configured prefix, as the package does.
 prefix="$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")"
 DESTDIR="$stage" cmake --install "$build" >/dev/null || { echo "install failed"; exit 1; }
 root="$stage$prefix"
@@ -30,8 +31,8 @@ for s in 16 32 48 64 128 256; do
   check "icon ${s}x${s}" test -s "$root/share/icons/hicolor/${s}x${s}/apps/jp.example.pirumo.png"
 done
 check "desktop entry is valid" desktop-file-validate "$desktop"
-check "launcher works in the data folder" grep -qx "Path=$prefix/share/pirumo" "$desktop"
-check "launcher names in Japanese" grep -qx "Name\[ja\]=ピルモ英語" "$desktop"
+check "desktop entry starts the launcher" grep -qx "Exec=pirumo-launch" "$desktop"
+check "desktop entry names in Japanese" grep -qx "Name\[ja\]=ピルモ英語" "$desktop"
 check "AppStream metadata is valid" appstreamcli validate --no-net "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
 check "AppStream release 2.0.0.7" grep -q 'release version="2.0.0.7"' "$root/share/metainfo/jp.example.pirumo.metainfo.xml"
 
@@ -42,6 +43,37 @@ started() {
   [ $? -eq 124 ]
 }
 check "installed program starts" started
+
+# The launcher, as a learner with a fresh home starts it from the desktop.
+home="$stage/home"
+folder="$home/書類/ピルモ英語"
+mkdir -p "$home/.config"
+echo 'XDG_DOCUMENTS_DIR="$HOME/書類"' >"$home/.config/user-dirs.dirs"
+# Runs the launcher; true when the program it started runs in the learner's
+# folder and is still running a second later.
+launched() {
+  HOME="$home" XDG_CONFIG_HOME="$home/.config" QT_QPA_PLATFORM=offscreen "$root/bin/pirumo-launch" &
+  local pid=$! cwd="" alive=1
+  for _ in $(seq 50); do
+    [ "$(readlink "/proc/$pid/exe")" = "$root/bin/pirumo" ] && cwd="$(readlink "/proc/$pid/cwd")" && break
+    sleep 0.1
+  done
+  sleep 1
+  kill "$pid" 2>/dev/null || alive=0
+  wait "$pid" 2>/dev/null
+  echo "program in '$cwd', running $alive"
+  [ "$cwd" = "$folder" ] && [ "$alive" -eq 1 ]
+}
+snapshot() { (cd "$folder" && find . -printf '%p %s %T@ %m\n' | sort && md5sum ./*); }
+check "launcher starts the program in the learner's folder" launched
+for f in help.txt seikai.wav gotou.wav eigo.dat; do
+  check "learner's folder has the sample's $f" cmp "$data/$f" "$folder/$f"
+done
+# The learner saved progress; the next start must keep it.
+printf 'saved by the learner\r\n' >"$folder/eigo.dat"
+before="$(snapshot)"
+check "launcher starts again" launched
+check "second start copies and replaces nothing" test "$before" = "$(snapshot)"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -97,6 +98,57 @@ private slots:
         guard(tk, [&] { ran = true; });
         QVERIFY(ran);
         QCOMPARE(tk.errors, (QStringList{u"ｽﾄﾘｰﾑへの書き込みｴﾗｰ."_s, u"ﾒﾓﾘが足りません."_s}));
+        QCOMPARE(tk.errorDetails, (QStringList{QString(), u"原因: メモリが足りません。"_s}));
+    }
+
+    // The message stays as it is; the second part says why, and where a save
+    // that cannot go into its folder can go.
+    void errorBoxSaysWhy_data()
+    {
+        QTest::addColumn<QString>("saved"); // the file a save failed on; empty: an open failed
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("detail");
+        const QString missing = u"/no/such/folder/q.dat"_s, place = u"保存できる場所: <current>"_s;
+        QTest::newRow("not known") << QString() << 0 << QString();
+        QTest::newRow("no such file") << QString() << ENOENT << u"原因: そのフォルダーまたはファイルがありません。"_s;
+        QTest::newRow("no permission") << QString() << EACCES << u"原因: 読み書きする権限がありません。"_s;
+        QTest::newRow("not a regular file") << QString() << int(notRegularFile) << u"原因: 通常のファイルではありません（フォルダーなど）。"_s;
+        QTest::newRow("name too long") << u"q.dat"_s << ENAMETOOLONG << u"原因: ファイル名が長すぎます。"_s;
+        QTest::newRow("disk full") << u"q.dat"_s << ENOSPC << u"原因: ディスクの空きが足りません。"_s;
+        QTest::newRow("read-only file system") << u"q.dat"_s << EROFS << u"原因: 読み取り専用のファイルシステムです。"_s;
+        QTest::newRow("memory") << QString() << ENOMEM << u"原因: メモリが足りません。"_s;
+        QTest::newRow("rare error by its number") << QString() << EIO << u"原因: %1（エラー番号 5）"_s.arg(qt_error_string(EIO));
+        QTest::newRow("missing folder") << missing << ENOENT << u"原因: そのフォルダーまたはファイルがありません。\n"_s + place;
+        QTest::newRow("missing folder, no reason") << missing << 0 << place;
+    }
+    void errorBoxSaysWhy()
+    {
+        QFETCH(QString, saved);
+        QFETCH(int, systemError);
+        QFETCH(QString, detail);
+        QTemporaryDir current;
+        QVERIFY(QDir::setCurrent(current.path()));
+        ScriptedToolkit tk;
+        guard(tk, [&] {
+            if (saved.isEmpty())
+                throw EFOpenError(u"q.dat"_s, systemError);
+            throw EFCreateError(saved, systemError);
+        });
+        QCOMPARE(tk.errors.value(0), errorDisplayText(saved.isEmpty() ? EFOpenError(u"q.dat"_s).message() : EFCreateError(saved).message()));
+        QCOMPARE(tk.errorDetails, QStringList{detail.replace(u"<current>"_s, current.path())});
+        QDir::setCurrent(QDir::tempPath());
+    }
+
+    void errorBoxShowsBothParts()
+    {
+        QString parts;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            parts = box->text() + u'|' + box->informativeText();
+            box->accept();
+        });
+        QtToolkit().showError(u"ﾒﾓﾘが足りません."_s, u"原因: メモリが足りません。"_s);
+        QCOMPARE(parts, u"ﾒﾓﾘが足りません.|原因: メモリが足りません。"_s);
     }
 
     void errorKindsFormTheirHierarchy()

@@ -670,6 +670,8 @@ private slots:
         QCOMPARE(form->fileName, target);
         QCOMPARE(form->windowTitle(), u"★テスト塾("_s + target + u')');
         QCOMPARE(listLines(), questionFile(2, "2"));
+        click("Hozon"); // the next save proposes the same name where it can be written
+        QCOMPARE(tk->dialogs.last().settings.fileName, path(u"x.dat"_s));
     }
 
     // ---- keyboard and close -------------------------------------------------

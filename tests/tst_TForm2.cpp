@@ -621,6 +621,8 @@ private slots:
         QCOMPARE(tk->dialogs[2].settings.fileName, dir.filePath(u"new.dat"_s));
         QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ "_s + dir.filePath(u"nofolder/x.dat"_s) + u" を作成できません."_s});
         QCOMPARE(form->windowTitle(), u"柚木塾("_s + dir.filePath(u"nofolder/x.dat"_s) + u')');
+        form->Button6->click(); // the next save proposes the same name where it can be written
+        QCOMPARE(tk->dialogs.last().settings.fileName, QDir::current().absoluteFilePath(u"x.dat"_s));
     }
 
     // The way of working the window suggests: title, change; then clear, type
