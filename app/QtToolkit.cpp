@@ -1,4 +1,5 @@
 #include "app/QtToolkit.h"
+#include "app/WaveHeader.h"
 #include <QApplication>
 #include <QAudioDevice>
 #include <QDesktopServices>
@@ -11,7 +12,6 @@
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
-#include <QtEndian>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -144,20 +144,7 @@ qint64 waveDurationMs(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return -1;
-    const QByteArray head = file.read(4096);
-    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
-        return -1;
-    quint32 byteRate = 0;
-    for (qsizetype at = 12; at + 8 <= head.size();) {
-        const QByteArray id = head.mid(at, 4);
-        const quint32 size = qFromLittleEndian<quint32>(head.constData() + at + 4);
-        if (id == "fmt " && at + 16 <= head.size())
-            byteRate = qFromLittleEndian<quint32>(head.constData() + at + 16);
-        if (id == "data")
-            return byteRate ? qint64(size) * 1000 / byteRate : -1;
-        at += 8 + qsizetype(size) + (size & 1);
-    }
-    return -1;
+    return waveDurationMs(file.read(4096), file.size());
 }
 
 QSoundEffect *QtToolkit::effectFor(const QString &path)
@@ -196,7 +183,7 @@ void QtToolkit::playWave(const QString &path, qint64 durationMs)
     effect->play();
     // The handler goes on when the sound has ended; the bound keeps a broken
     // audio device from holding the program.
-    waitForSoundEnd(effect, int(durationMs) + 500);
+    waitForSoundEnd(effect, soundWaitMs(durationMs));
 }
 
 void QtToolkit::openAddress(const QString &address)

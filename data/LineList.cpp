@@ -1,7 +1,7 @@
 #include "data/LineList.h"
 #include "app/Exceptions.h"
-#include <QFile>
-#include <QSaveFile>
+#include "data/FileAccess.h"
+#include <QIODevice>
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -227,12 +227,7 @@ void LineList::MoveToEnd(int index, int count)
 
 void LineList::Load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(path);
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EFOpenError(path);
+    const QByteArray content = readRegularFile(path);
     LineList loaded;
     forEachLine(content, [&](const char *start, qsizetype length) {
         loaded.append(QByteArray(start, length));
@@ -262,19 +257,5 @@ QByteArray LineList::joined() const
 
 void LineList::Save(const QString &path) const
 {
-    const QByteArray text = joined();
-    // QSaveFile writes beside the old file, syncs, and renames over it only
-    // once the new text is complete: a failed save never destroys the old file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(path);
-    if (writer(file, text) != text.size()) {
-        file.cancelWriting();
-        throw EWriteError();
-    }
-    if (!file.commit()) {
-        if (file.error() == QFileDevice::RenameError)
-            throw EFCreateError(path);
-        throw EWriteError();
-    }
+    writeWholeFile(path, joined(), writer);
 }

@@ -28,8 +28,9 @@ public:
 
     // Replaces all lines with the file's; on failure the list is unchanged.
     void Load(const QString &path);
-    // Writes every line followed by CR LF. The former file stays whole until
-    // the new one is complete.
+    // Writes every line followed by CR LF. An existing file keeps its owner,
+    // mode, attributes and links, and stays whole on every failure found
+    // before its first byte changes.
     void Save(const QString &path) const;
 
     // Every line followed by CR LF, in one buffer.

@@ -204,15 +204,18 @@ void TForm2::ShowRecord()
 
 void TForm2::Open1Click()
 {
-    bool retry;
+    bool retry = false;
     do {
+        // A retry proposes the path that failed; fileName, which the save
+        // proposes, changes only once a file's lines are loaded.
+        if (!retry)
+            OpenDialog1.fileName = fileName;
         retry = false;
-        OpenDialog1.fileName = fileName;
         if (const auto path = tk.run(this, DialogKind::Open, OpenDialog1)) {
-            fileName = *path;
             bool loaded = true;
             try {
-                questionList.Load(fileName);
+                questionList.Load(*path);
+                fileName = *path;
             } catch (const EFOpenError &e) {
                 loaded = false;
                 retry = tk.messageBox(this, e.message(), u"ok"_s, Buttons::RetryCancel) == IDRETRY;

@@ -141,7 +141,7 @@ void TForm1::FormCreate()
         settingsTitle = toSjis(u"☆柚木塾"_s);
         menuCaption = toSjis(u" ☆ピルモ英語 Ver2.0"_s);
     }
-    setWindowCaption(this, fromSjis(settingsTitle));
+    setWindowCaption(this, shownTitle(settingsTitle));
     setMenuCaption(K5, fromSjis(menuCaption));
     Memo1->setPlainText(u"   "_s + fromSjis(menuCaption));
     recordStart = 0;
@@ -163,7 +163,13 @@ QString TForm1::line(int index) const
 
 QString TForm1::fileCaption() const
 {
-    return fromSjis(baseTitle) + u'(' + fileName + u')';
+    return shownTitle(baseTitle) + u'(' + fileName + u')';
+}
+
+QString TForm1::shownTitle(const QByteArray &title)
+{
+    // The window system refuses a caption of megabytes; the title itself is kept whole.
+    return fromSjis(title).left(1000);
 }
 
 void TForm1::showQuestionNumber(int number)
@@ -289,8 +295,10 @@ void TForm1::YomikomiClick()
     const auto path = tk.run(this, DialogKind::Open, OpenDialog1);
     if (!path)
         return;
+    // The path becomes the file's name only once its lines are here, so that a
+    // failed open never has a later save write these lines over that file.
+    questionList.Load(*path);
     fileName = *path;
-    questionList.Load(fileName);
     recordStart = 7;
     questionNumber = 1;
     score = 0;

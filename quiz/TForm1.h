@@ -49,6 +49,7 @@ private:
     void showQuestionNumber(int number);
     QString line(int index) const;
     QString fileCaption() const;
+    static QString shownTitle(const QByteArray &title);
 
     Toolkit &tk;
 

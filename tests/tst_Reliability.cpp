@@ -3,7 +3,9 @@
 // nor any file on disk loses a byte the rules do not take from it.
 #include "ScriptedToolkit.h"
 #include "TestFiles.h"
+#include "app/QtToolkit.h"
 #include "app/Sjis.h"
+#include "app/WaveHeader.h"
 #include "data/LineList.h"
 #include "editor/TForm2.h"
 #include "quiz/TForm1.h"
@@ -17,9 +19,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <grp.h>
 #include <memory>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -37,6 +42,8 @@ QByteArray onDisk(const QString &path)
     if (info.isDir())
         return "<folder> "
             + QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).join(u' ').toUtf8();
+    if (info.exists() && !info.isFile())
+        return "<no regular file>"; // reading a FIFO or a device would wait or never end
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return info.exists() ? "<unreadable>" : "<missing>";
@@ -65,8 +72,32 @@ public:
     }
 };
 
+// Owner, group, mode, link count, whether the name is a symbolic link, and
+// every extended attribute (ACLs among them) of what a path names.
+QByteArray identity(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    const bool symbolic = ::lstat(name, &st) == 0 && S_ISLNK(st.st_mode);
+    ::stat(name, &st);
+    QByteArray seen = QString::asprintf("%u:%u %o %lu %d", st.st_uid, st.st_gid, st.st_mode, st.st_nlink, symbolic).toLatin1();
+    char names[4096], value[1024];
+    for (ssize_t at = 0, size = ::listxattr(name, names, sizeof names); at < size; at += ssize_t(strlen(names + at)) + 1)
+        seen += ' ' + QByteArray(names + at) + '=' + QByteArray(value, qMax<ssize_t>(::getxattr(name, names + at, value, sizeof value), 0)).toHex();
+    return seen;
+}
+
+// Root acts as another user and group, without root's rights, until it acts as root again.
+bool actAs(uid_t uid, gid_t gid)
+{
+    const gid_t root = 0;
+    if (uid == 0)
+        return seteuid(0) == 0 && setegid(0) == 0 && setgroups(1, &root) == 0;
+    return setgroups(0, nullptr) == 0 && setegid(gid) == 0 && seteuid(uid) == 0;
+}
+
 // What the learner picks in the open dialog.
-enum class Pick { File, Folder, VanishingFile };
+enum class Pick { File, Folder, VanishingFile, Fifo, LinkToDevZero };
 } // namespace
 
 Q_DECLARE_METATYPE(Pick)
@@ -116,11 +147,15 @@ class tst_Reliability : public QObject {
             editor->Button6->click();
         tk->paths.clear(); // nothing asked on an empty list
     }
-    QString target(Pick pick, const QByteArray &bytes)
+    QString target(Pick pick, const QByteArray &bytes, const QString &name = u"chosen.dat"_s)
     {
-        const QString chosen = path(u"chosen.dat"_s);
+        const QString chosen = path(name);
         if (pick == Pick::Folder) {
-            QDir(dir->path()).mkpath(u"chosen.dat/inside"_s);
+            QDir(dir->path()).mkpath(name + u"/inside"_s);
+        } else if (pick == Pick::Fifo) {
+            mkfifo(QFile::encodeName(chosen).constData(), 0644);
+        } else if (pick == Pick::LinkToDevZero) {
+            (void)QFile::link(u"/dev/zero"_s, chosen);
         } else {
             writeFile(chosen, bytes);
             if (pick == Pick::VanishingFile)
@@ -202,6 +237,10 @@ class tst_Reliability : public QObject {
             << QStringList{openError + u'.'} << QStringList() << openError;
         QTest::newRow("a file that vanishes after the dialog") << Pick::VanishingFile << fileOf(good) << good << 2
             << QStringList{openError + u'.'} << QStringList() << openError;
+        QTest::newRow("a FIFO") << Pick::Fifo << QByteArray() << good << 2
+            << QStringList{openError + u'.'} << QStringList() << openError;
+        QTest::newRow("a link to /dev/zero") << Pick::LinkToDevZero << QByteArray() << good << 2
+            << QStringList{openError + u'.'} << QStringList() << openError;
     }
 
 private slots:
@@ -221,6 +260,7 @@ private slots:
         QFETCH(Lines, lines);
         QFETCH(int, remaining);
         QFETCH(QStringList, quizErrors);
+        QFETCH(QString, retryBox);
         start();
         const QString good = path(u"good.dat"_s);
         writeFile(good, fileOf(questionFile(2, "2")));
@@ -237,6 +277,8 @@ private slots:
         QCOMPARE(onDisk(chosen), diskAfter);
 
         // What was loaded is saved whole, and the next open works as ever.
+        // A later save proposes the file whose lines are held, never one that failed.
+        QCOMPARE(quiz->fileName, retryBox.isEmpty() ? chosen : good);
         save(true, path(u"copy.dat"_s));
         QCOMPARE(onDisk(path(u"copy.dat"_s)), lines.isEmpty() ? "<missing>"_ba : fileOf(lines));
         tk->errors.clear();
@@ -274,6 +316,8 @@ private slots:
         QCOMPARE(editor->Edit8->text(), QString::number(remaining));
         QCOMPARE(onDisk(chosen), diskAfter);
 
+        // A later save proposes the file whose lines are held, never one that failed.
+        QCOMPARE(editor->fileName, retryBox.isEmpty() ? chosen : good);
         save(false, path(u"copy.dat"_s));
         QCOMPARE(onDisk(path(u"copy.dat"_s)), lines.isEmpty() ? "<missing>"_ba : fileOf(lines));
         tk->errors.clear();
@@ -293,9 +337,10 @@ private slots:
         QTest::addColumn<QString>("error");
         const std::pair<const char *, QString> faults[] = {
             {"missing folder", createError},
-            {"folder that cannot be written", createError},
             {"file that cannot be written", createError},
             {"a folder by the file's name", createError},
+            {"a FIFO by the file's name", createError},
+            {"a name of 256 bytes", createError},
             {"short write", writeError},
             {"failed write", writeError},
             {"file system full", writeError},
@@ -331,9 +376,13 @@ private slots:
         if (fault == u"missing folder"_s) {
             file = path(u"missing/x.dat"_s);
             undo = [&] { QDir().mkpath(path(u"missing"_s)); };
-        } else if (fault == u"folder that cannot be written"_s) {
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            undo = [&] { QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); };
+        } else if (fault == u"a FIFO by the file's name"_s) {
+            QFile::remove(file);
+            QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+            undo = [&] { QFile::remove(file); };
+        } else if (fault == u"a name of 256 bytes"_s) {
+            file = folder + u'/' + QString(256, u'n');
+            undo = [&] { file = folder + u"/x.dat"_s; };
         } else if (fault == u"file that cannot be written"_s) {
             QFile::setPermissions(file, QFileDevice::ReadOwner);
             undo = [&] { QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner); };
@@ -375,6 +424,125 @@ private slots:
         save(inQuiz, file);
         QVERIFY(tk->errors.isEmpty());
         QCOMPARE(onDisk(file), fileOf(list));
+    }
+
+    // Saving over a file that is shared, linked or not the saver's own: the
+    // save works, and the file keeps its owner, group, mode, attributes and
+    // links, with no other file left in its folder.
+    void saveKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("staging");
+        for (const char *staging : {"another user's 0600 file, saved by root", "a group's 0660 file, saved by a member",
+                                    "a set-group-ID file", "an ACL and an extended attribute", "a hard link",
+                                    "a symbolic link", "a folder the saver cannot write", "a bind-mounted file",
+                                    "a name of 250 bytes", "room for the new text but not for two copies"})
+            QTest::newRow(staging) << QString::fromLatin1(staging);
+    }
+    void saveKeepsTheFile()
+    {
+        QFETCH(QString, staging);
+        if (geteuid() != 0)
+            QSKIP("owners, other users and mounts can only be staged as root");
+        start();
+        const Lines list = questionFile(700, "700"); // about 40 KB
+        writeFile(path(u"work.dat"_s), fileOf(list));
+        open(true, path(u"work.dat"_s));
+        const QString folder = path(u"out"_s);
+        const QByteArray folderName = QFile::encodeName(folder);
+        QString file = folder + (staging.startsWith(u"a name"_s) ? u'/' + QString(250, u'n') : u"/x.dat"_s);
+        QString other; // another name of the same file
+        QDir().mkpath(folder);
+        QVERIFY(chmod(QFile::encodeName(dir->path()), 0755) == 0);
+        auto umount = qScopeGuard([&] { actAs(0, 0); ::umount2(folderName, MNT_DETACH); ::umount2(QFile::encodeName(file), MNT_DETACH); });
+        if (staging.startsWith(u"room"_s) && ::mount("tmpfs", folderName, "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no small file system can be mounted here");
+        writeFile(file, QByteArray(45000, 'f'));
+        const QByteArray name = QFile::encodeName(file);
+        uid_t uid = 0;
+        gid_t gid = 0;
+        if (staging.startsWith(u"another user"_s)) {
+            QVERIFY(chown(name, 65534, 65534) == 0 && chmod(name, 0600) == 0);
+        } else if (staging.startsWith(u"a group"_s)) {
+            QVERIFY(chown(name, 1000, 100) == 0 && chmod(name, 0660) == 0 && chmod(folderName, 0777) == 0);
+            uid = 65534, gid = 100;
+        } else if (staging.startsWith(u"a set-group-ID"_s)) {
+            QVERIFY(chown(name, 65534, 100) == 0 && chmod(name, 02640) == 0);
+        } else if (staging.startsWith(u"an ACL"_s)) { // owner rw, user 1000 rw, group r, mask rw, others none
+            const QByteArray acl = QByteArray::fromHex("02000000" "01000600ffffffff" "02000600e8030000"
+                                                       "04000400ffffffff" "10000600ffffffff" "20000000ffffffff");
+            QVERIFY(setxattr(name, "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) == 0);
+            QVERIFY(setxattr(name, "user.origin", "learner", 7, 0) == 0);
+        } else if (staging.startsWith(u"a hard link"_s)) {
+            QVERIFY(link(name, QFile::encodeName(other = folder + u"/other.dat"_s)) == 0);
+        } else if (staging.startsWith(u"a symbolic link"_s)) {
+            other = std::exchange(file, folder + u"/link.dat"_s);
+            QVERIFY(QFile::link(other, file));
+        } else if (staging.startsWith(u"a folder"_s)) {
+            QVERIFY(chown(name, 65534, 65534) == 0);
+            uid = gid = 65534;
+        } else if (staging.startsWith(u"a bind-mounted"_s)) {
+            writeFile(other = folder + u"/source.dat"_s, "source\r\n");
+            if (::mount(QFile::encodeName(other), name, nullptr, MS_BIND, nullptr) != 0)
+                QSKIP("no bind mount can be made here");
+        }
+        const QByteArray before = identity(file) + '\n' + onDisk(folder);
+        QVERIFY(actAs(uid, gid));
+        save(true, file);
+        QVERIFY(actAs(0, 0));
+        QCOMPARE(tk->errors, QStringList());
+        QCOMPARE(onDisk(other.isEmpty() ? file : other), fileOf(list));
+        QCOMPARE(identity(file) + '\n' + onDisk(folder), before);
+    }
+
+    // A settings file that is no regular file fails at once with the open
+    // error; a title of any length is shown cut and kept whole.
+    void settingsFile_data()
+    {
+        QTest::addColumn<Pick>("pick");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("errors");
+        QTest::addColumn<int>("shown"); // the length of the window title
+        QTest::addColumn<int>("kept");  // the length of the title kept
+        const QStringList cannotOpen{openError.arg(u"help.txt"_s) + u'.'};
+        QTest::newRow("a FIFO") << Pick::Fifo << QByteArray() << cannotOpen << 4 << 0;
+        QTest::newRow("a link to /dev/zero") << Pick::LinkToDevZero << QByteArray() << cannotOpen << 4 << 0;
+        QTest::newRow("a title of 100,000 bytes") << Pick::File << "3480\r\n" + QByteArray(100000, 'T') + "\r\nM\r\n"
+                                                  << QStringList() << 1000 << 100000;
+    }
+    void settingsFile()
+    {
+        QFETCH(Pick, pick);
+        QFETCH(QByteArray, bytes);
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(dir->path()));
+        target(pick, bytes, u"help.txt"_s);
+        tk = std::make_unique<VanishingToolkit>();
+        quiz = std::make_unique<TForm1>(*tk);
+        QTEST(tk->errors, "errors");
+        QTEST(int(quiz->windowTitle().size()), "shown");
+        QTEST(int(quiz->baseTitle.size()), "kept");
+    }
+
+    // The fuzz target's seeds, read through the file as the toolkit reads
+    // them: the default beep (no duration), or a wait cut at 30 s.
+    void waveHeader_data()
+    {
+        QTest::addColumn<QString>("seed");
+        QTest::addColumn<qint64>("duration");
+        QTest::addColumn<int>("wait");
+        QTest::newRow("half a second") << u"half-second"_s << qint64(500) << 1000;
+        QTest::newRow("a data chunk of 4 GB in 4,454 bytes") << u"data-claims-4gb"_s << qint64(-1) << -1;
+        QTest::newRow("a fmt chunk of 14 bytes") << u"short-fmt"_s << qint64(-1) << -1;
+        QTest::newRow("a fmt chunk past the end") << u"fmt-past-end"_s << qint64(-1) << -1;
+        QTest::newRow("byte rate 0") << u"byte-rate-zero"_s << qint64(-1) << -1;
+        QTest::newRow("byte rate 1: 74 minutes") << u"byte-rate-one"_s << qint64(4410000) << 30500;
+    }
+    void waveHeader()
+    {
+        QFETCH(QString, seed);
+        const qint64 found = waveDurationMs(qEnvironmentVariable("PIRUMO_SAMPLE") + u"/../tests/fuzz/corpus/WaveHeader/"_s + seed);
+        QTEST(found, "duration");
+        QTEST(found < 0 ? -1 : soundWaitMs(found), "wait");
     }
 };
 

@@ -644,7 +644,7 @@ private slots:
         click("Yomikomi");
         QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ %1 は開けません."_s.arg(path(u"gone.dat"_s))});
         QCOMPARE(listLines(), questionFile(2, "2"));
-        QCOMPARE(form->fileName, path(u"gone.dat"_s));
+        QCOMPARE(form->fileName, path(u"q.dat"_s)); // the file whose lines are held
         QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"q.dat"_s) + u')');
     }
 

@@ -382,8 +382,8 @@ private slots:
         QCOMPARE(form->windowTitle(), u"★柚木塾  問題編集"_s);
         QVERIFY(form->Button3->isEnabled());
         QVERIFY(tk->errors.isEmpty());
-        form->Button6->click();       // the failed path is proposed next
-        QCOMPARE(lastOf(tk->dialogs).settings.fileName, missing);
+        form->Button6->click();       // the save proposes the file held (none), not the failed one
+        QCOMPARE(lastOf(tk->dialogs).settings.fileName, QString());
     }
 
     void emptyFile()

@@ -1,0 +1,18 @@
+#pragma once
+// What a wave file's header says about its playing time, checked against the
+// file itself before anything plays it.
+#include <QByteArrayView>
+
+// A sound longer than this is cut there, so that no wave file holds the program for long.
+inline constexpr qint64 longestSoundMs = 30000;
+
+// The playing time in milliseconds of the wave file whose first bytes are
+// `head` and whose real size is `fileSize`; -1 unless the header holds: a "fmt "
+// chunk of at least 16 bytes lying wholly inside the file, a byte rate equal
+// to the sample rate times the block align and not zero, and a "data" chunk
+// after it that fits in the file.
+qint64 waveDurationMs(QByteArrayView head, qint64 fileSize);
+
+// How long to wait for a sound of `durationMs` to end: the duration, cut at
+// longestSoundMs, and a margin for the audio device.
+int soundWaitMs(qint64 durationMs);
