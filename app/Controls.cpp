@@ -1,7 +1,16 @@
 #include "app/Controls.h"
+#include <algorithm>
 #include <QAction>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPalette>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
+
+using namespace Qt::Literals::StringLiterals;
 
 QFont japaneseFont(int pixelHeight, bool bold, bool italic)
 {
@@ -42,4 +51,109 @@ QAction *menuItem(QMenu *menu, const char *name, const QString &caption)
     QAction *action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
     return action;
+}
+
+QTextOption::WrapMode wrapModeFor(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+    const qsizetype first = finder.toNextBoundary();
+    return first < 0 || first >= text.size() ? QTextOption::WrapAnywhere
+                                             : QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
+namespace {
+// The lines of `text` in a box `width` pixels wide, at most `maxLines` of them;
+// `end` is where the last one ends.
+QStringList breakLines(const QString &text, const QFont &font, int width, qsizetype maxLines,
+                       qsizetype &end)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(wrapModeFor(text));
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    end = 0;
+    while (lines.size() < maxLines) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        end = line.textStart() + line.textLength();
+        QString shown = text.mid(line.textStart(), line.textLength());
+        while (shown.endsWith(u' '))
+            shown.chop(1);
+        lines << shown;
+    }
+    layout.endLayout();
+    return lines;
+}
+} // namespace
+
+FittedText fitText(const QString &text, const QFont &font, const QSize &box)
+{
+    const bool tooLong = text.size() > shownCharacters;
+    const QString shown = tooLong ? text.left(shownCharacters) : text;
+    if (shown.isEmpty())
+        return {shown, font, false};
+    const int full = font.pixelSize(), least = (full * 3 + 3) / 4;
+    QFont f = font;
+    if (!tooLong)
+        for (int px = full; px >= least; --px) {
+            f.setPixelSize(px);
+            if (QFontMetrics(f).horizontalAdvance(shown) <= box.width())
+                return {shown, f, false};
+        }
+    qsizetype end = 0;
+    for (int px = full; px >= least && !tooLong; --px) {
+        f.setPixelSize(px);
+        const qsizetype room = box.height() / QFontMetrics(f).lineSpacing();
+        const QStringList lines = breakLines(shown, f, box.width(), room, end);
+        if (lines.size() > 1 && end >= shown.size())
+            return {lines.join(u'\n'), f, false};
+    }
+    // Cut: as many lines as the box holds, the last one ending in "…".
+    f.setPixelSize(least);
+    const QFontMetrics metrics(f);
+    QStringList lines = breakLines(shown, f, box.width(), std::max(1, box.height() / metrics.lineSpacing()), end);
+    const qsizetype lastStart = end - (lines.isEmpty() ? 0 : lines.last().size());
+    QString rest = shown.mid(std::max<qsizetype>(0, lastStart)) + u"…"_s;
+    if (lines.isEmpty())
+        lines << QString();
+    lines.last() = metrics.elidedText(rest, Qt::ElideRight, box.width());
+    return {lines.join(u'\n'), f, true};
+}
+
+void showFitted(QWidget *control, const QString &text, const QFont &font, const QRect &box,
+                const QString &hint)
+{
+    auto *button = qobject_cast<QAbstractButton *>(control);
+    QSize textBox = box.size();
+    if (button) {
+        button->setGeometry(box);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.rect = QRect(QPoint(), box.size());
+        textBox = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size();
+    }
+    const FittedText fitted = fitText(text, font, textBox);
+    control->setFont(fitted.font);
+    // A rich tooltip wraps a long text onto lines of a readable width.
+    control->setToolTip(fitted.cut ? u"<p>"_s + text.left(shownCharacters).toHtmlEscaped() + u"</p>"_s : hint);
+    control->setAccessibleName(fitted.cut ? text : QString());
+    if (button) {
+        button->setText(fitted.text);
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        label->setText(fitted.text);
+        label->move(box.topLeft());
+        label->adjustSize();
+    }
+}
+
+void showInBox(QPlainTextEdit *box, const QString &text)
+{
+    const bool tooLong = text.size() > shownCharacters;
+    const QString shown = tooLong ? text.left(shownCharacters) + u"…"_s : text;
+    box->setWordWrapMode(wrapModeFor(shown));
+    box->setPlainText(shown);
 }
