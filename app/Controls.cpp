@@ -63,9 +63,9 @@ QTextOption::WrapMode wrapModeFor(const QString &text)
 
 namespace {
 // The lines of `text` in a box `width` pixels wide, at most `maxLines` of them;
-// `end` is where the last one ends.
+// the last one starts at `lastStart` and ends at `end`.
 QStringList breakLines(const QString &text, const QFont &font, int width, qsizetype maxLines,
-                       qsizetype &end)
+                       qsizetype &lastStart, qsizetype &end)
 {
     QTextLayout layout(text, font);
     QTextOption option;
@@ -73,13 +73,14 @@ QStringList breakLines(const QString &text, const QFont &font, int width, qsizet
     layout.setTextOption(option);
     layout.beginLayout();
     QStringList lines;
-    end = 0;
+    lastStart = end = 0;
     while (lines.size() < maxLines) {
         QTextLine line = layout.createLine();
         if (!line.isValid())
             break;
         line.setLineWidth(width);
-        end = line.textStart() + line.textLength();
+        lastStart = line.textStart();
+        end = lastStart + line.textLength();
         QString shown = text.mid(line.textStart(), line.textLength());
         while (shown.endsWith(u' '))
             shown.chop(1);
@@ -104,23 +105,22 @@ FittedText fitText(const QString &text, const QFont &font, const QSize &box)
             if (QFontMetrics(f).horizontalAdvance(shown) <= box.width())
                 return {shown, f, false};
         }
-    qsizetype end = 0;
+    qsizetype lastStart = 0, end = 0;
     for (int px = full; px >= least && !tooLong; --px) {
         f.setPixelSize(px);
         const qsizetype room = box.height() / QFontMetrics(f).lineSpacing();
-        const QStringList lines = breakLines(shown, f, box.width(), room, end);
+        const QStringList lines = breakLines(shown, f, box.width(), room, lastStart, end);
         if (lines.size() > 1 && end >= shown.size())
             return {lines.join(u'\n'), f, false};
     }
     // Cut: as many lines as the box holds, the last one ending in "…".
     f.setPixelSize(least);
     const QFontMetrics metrics(f);
-    QStringList lines = breakLines(shown, f, box.width(), std::max(1, box.height() / metrics.lineSpacing()), end);
-    const qsizetype lastStart = end - (lines.isEmpty() ? 0 : lines.last().size());
-    QString rest = shown.mid(std::max<qsizetype>(0, lastStart)) + u"…"_s;
+    const int room = std::max(1, box.height() / metrics.lineSpacing());
+    QStringList lines = breakLines(shown, f, box.width(), room, lastStart, end);
     if (lines.isEmpty())
         lines << QString();
-    lines.last() = metrics.elidedText(rest, Qt::ElideRight, box.width());
+    lines.last() = metrics.elidedText(shown.mid(lastStart) + u"…"_s, Qt::ElideRight, box.width());
     return {lines.join(u'\n'), f, true};
 }
 
@@ -134,7 +134,10 @@ void showFitted(QWidget *control, const QString &text, const QFont &font, const 
         QStyleOptionButton option;
         option.initFrom(button);
         option.rect = QRect(QPoint(), box.size());
-        textBox = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size();
+        // Inside its frame, with a margin so that a long text does not touch it.
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button) / 2;
+        textBox = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                      .adjusted(margin, 0, -margin, 0).size();
     }
     const FittedText fitted = fitText(text, font, textBox);
     control->setFont(fitted.font);
