@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -498,6 +499,7 @@ void TForm1::zoomTo(int percent)
 {
     percent = std::clamp(percent, 100, 200);
     const QSize client = size() - QSize(0, menuBar()->sizeHint().height());
+    const bool smallest = client == centralWidget()->minimumSize();
     const double ratio = double(percent) / zoom;
     zoom = percent;
     Kakudai->setEnabled(zoom < 200);
@@ -515,11 +517,13 @@ void TForm1::zoomTo(int percent)
         }
     const QSize least(scaled(layoutClient.width()), scaled(layoutClient.height()));
     centralWidget()->setMinimumSize(least);
-    // The window keeps its proportions, within the screen, unless it fills it.
+    layout()->activate(); // the window's own smallest size follows at once
+    // The window keeps its proportions, within the screen, unless it fills it;
+    // at its smallest it stays at its smallest.
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
         const QSize bar(0, menuBar()->sizeHint().height());
         const QSize most = screen()->availableGeometry().size() - bar;
-        resize((client * ratio).boundedTo(most).expandedTo(least) + bar);
+        resize((smallest ? least : client * ratio).boundedTo(most).expandedTo(least) + bar);
     }
     arrange();
 }
