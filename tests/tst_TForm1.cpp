@@ -764,6 +764,21 @@ private slots:
         QVERIFY(!visible("Label5") && !visible("Label6") && !visible("Label9"));
     }
 
+    void aHugeLineShowsItsStartAndSavesWhole()
+    {
+        start();
+        Lines lines = questionFile(1, "1");
+        lines[8] = QByteArray(1 << 20, 'x'); // a question of one line without a blank
+        lines[9] = lines[8];                 // and its correct answer
+        open(lines);
+        QCOMPARE(text("Memo1"), QString(shownCharacters, u'x') + u'…');
+        QVERIFY(text("Button1").endsWith(u'…'));
+        QVERIFY(text("Label5").endsWith(u'…'));
+        tk->paths.push_back(path(u"saved.dat"_s));
+        click("Hozon");
+        QCOMPARE(readFile(path(u"saved.dat"_s)), fileOf(lines));
+    }
+
     // Where each visible control of the quiz window paints its text, from its
     // font's metrics; a button's text must lie within the button.
     QList<std::pair<QString, QRect>> paintedTexts() const
