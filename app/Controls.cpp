@@ -109,8 +109,10 @@ FittedText fitText(const QString &text, const QFont &font, const QSize &box)
     for (int px = full; px >= least && !tooLong; --px) {
         f.setPixelSize(px);
         const qsizetype room = box.height() / QFontMetrics(f).lineSpacing();
+        if (room < 2)
+            continue;
         const QStringList lines = breakLines(shown, f, box.width(), room, lastStart, end);
-        if (lines.size() > 1 && end >= shown.size())
+        if (end >= shown.size())
             return {lines.join(u'\n'), f, false};
     }
     // Cut: as many lines as the box holds, the last one ending in "…".

@@ -1,3 +1,4 @@
+#include "app/Controls.h"
 #include "app/ErrorDisplay.h"
 #include "app/Exceptions.h"
 #include "app/Numbers.h"
@@ -219,6 +220,43 @@ private slots:
         std::sort(shown.begin(), shown.end());
         std::sort(buttons.begin(), buttons.end());
         QCOMPARE(shown, buttons);
+    }
+
+    void textsFitTheirBox_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QSizeF>("box"); // in widths and heights of the text on one line at 20 px
+        QTest::addColumn<bool>("shrunk");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("cut");
+        const QString sentence = u"I no longer have to get up early to catch the crowded train"_s;
+        QTest::newRow("fits") << sentence << QSizeF(1, 1.2) << false << 1 << false;
+        QTest::newRow("shrinks first") << sentence << QSizeF(0.9, 2.5) << true << 1 << false;
+        QTest::newRow("then wraps") << sentence << QSizeF(0.6, 2.5) << false << 2 << false;
+        QTest::newRow("then cuts") << sentence << QSizeF(0.6, 1.2) << true << 1 << true;
+        QTest::newRow("no blank, huge") << QString(100000, u'x') << QSizeF(1, 1.2) << true << 1 << true;
+    }
+    void textsFitTheirBox()
+    {
+        QFETCH(QString, text);
+        QFETCH(QSizeF, box);
+        QFETCH(bool, shrunk);
+        QFETCH(int, lines);
+        QFETCH(bool, cut);
+        const QFont font = japaneseFont(20);
+        const QFontMetrics one(font);
+        const QSize pixels(qRound(box.width() * one.horizontalAdvance(u"I no longer have to get up early to catch the crowded train"_s)),
+                           qRound(box.height() * one.height()));
+        const FittedText fitted = fitText(text, font, pixels);
+        QCOMPARE(fitted.font.pixelSize() < 20, shrunk);
+        QVERIFY(fitted.font.pixelSize() >= 15);
+        const QStringList shown = fitted.text.split(u'\n');
+        QCOMPARE(shown.size(), lines);
+        QCOMPARE(fitted.cut, cut);
+        QCOMPARE(shown.last().endsWith(u'…'), cut);
+        for (const QString &line : shown)
+            QVERIFY(QFontMetrics(fitted.font).horizontalAdvance(line) <= pixels.width());
+        QVERIFY(shown.size() * QFontMetrics(fitted.font).lineSpacing() <= std::max(pixels.height(), one.height()));
     }
 
     void qtFilterFromPairs()
