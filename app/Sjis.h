@@ -6,3 +6,7 @@
 
 QString fromSjis(QByteArrayView bytes);
 QByteArray toSjis(const QString &text);
+// The first `characters` characters of a line and at least one more when it has
+// more, decoding only the bytes they can take: a huge line costs no more than
+// its start.
+QString fromSjisStart(QByteArrayView bytes, qsizetype characters);

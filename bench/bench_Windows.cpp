@@ -152,6 +152,32 @@ void openInQuizWindow(benchmark::State &state)
         state.SkipWithError("question 1 is not shown");
 }
 
+// ---- a question of one 10 MB line --------------------------------------------------
+
+QString longLinePath;
+
+// Opening a file whose first question is one 10 MB line without blanks, beside
+// opening the 10 MB file of ordinary lines, each up to question 1 painted.
+void openLongLine(benchmark::State &state)
+{
+    QDir::setCurrent(QStringLiteral(PIRUMO_SAMPLE_DIR));
+    ScriptedToolkit tk;
+    TForm1 form(tk);
+    form.show();
+    auto *open = form.findChild<QPushButton *>(u"Yomikomi"_s);
+    const auto openAndPaint = [&](const QString &path) {
+        tk.paths.push_back(path);
+        return secondsOf([&] {
+            open->click();
+            form.repaint();
+        });
+    };
+    paired(state, [&] { return openAndPaint(longLinePath); }, [&] { return openAndPaint(questionPath); });
+    openAndPaint(longLinePath);
+    if (!tk.errors.isEmpty() || !form.findChild<QPlainTextEdit *>(u"Memo1"_s)->toPlainText().startsWith(u"abcdefghij"_s))
+        state.SkipWithError("question 1 is not shown");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -174,8 +200,19 @@ int main(int argc, char **argv)
         return 1;
     file.close();
 
+    longLinePath = dir.filePath(u"10MB-line.dat"_s);
+    QList<QByteArray> longLine = questionLines(1);
+    longLine[8] = QByteArray(10 * (smoke ? 1024 : 1024 * 1024), 'a');
+    for (qsizetype i = 0; i < longLine[8].size(); ++i)
+        longLine[8][i] = char('a' + i % 26);
+    QFile longFile(longLinePath);
+    if (!longFile.open(QIODevice::WriteOnly) || longFile.write(questionFile(longLine)) < 0)
+        return 1;
+    longFile.close();
+
     set(benchmark::RegisterBenchmark("startup", startUp), 30);
     set(benchmark::RegisterBenchmark("open/10MB", openInQuizWindow));
+    set(benchmark::RegisterBenchmark("open/10MB-line", openLongLine));
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -31,6 +31,7 @@ ROWS = [
     ("start-up to the first paint", "time", "startup", "startup:floor", 1.3, None),
     ("start-up peak memory", "bytes", "startup:peak", "startup:floor_peak", 1.5, None),
     ("open 10 MB in the quiz window", "time", "open/10MB", "open/10MB:floor", 1.2, None),
+    ("open a question of one 10 MB line", "time", "open/10MB-line", "open/10MB-line:floor", 1.5, None),
 ]
 
 SUFFIX = re.compile(r"^(iterations:\d+|repeats:\d+|real_time|manual_time)$")

@@ -45,10 +45,13 @@ QString boxText(const QWidget *box)
 
 void setBoxText(QWidget *box, const QString &text)
 {
-    if (auto *memo = qobject_cast<QPlainTextEdit *>(box))
+    if (auto *memo = qobject_cast<QPlainTextEdit *>(box)) {
         memo->setPlainText(text);
-    else
-        static_cast<QLineEdit *>(box)->setText(text);
+    } else {
+        auto *edit = static_cast<QLineEdit *>(box);
+        edit->setText(text);
+        edit->setCursorPosition(0); // a long line shows from its start
+    }
 }
 
 // A line break or NUL inside a line would split the record in two once saved

@@ -6,13 +6,17 @@
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -20,6 +24,8 @@ namespace {
 const QString judgedRight = u"正 解！"_s;
 const QString judgedWrong = u"残 念"_s;
 const QString questionFilter = u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s;
+// The client area of the layout, below the menu bar: the window's smallest.
+const QSize layoutClient{440, 285};
 } // namespace
 
 TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(toolkit)
@@ -84,6 +90,46 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
                                     Button3, Button4, Sakujo, Hozon, Memo1};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // Tab goes on round the order: a question holds no tab characters.
+    Memo1->setTabChangesFocus(true);
+
+    // How each control follows a client area larger than the layout's: which
+    // edges follow its right edge, what share of the extra height it takes,
+    // and for a label the room that its text may take, clear of its neighbours.
+    growth = {
+        {Label4, Follow::None, 0, {72, 24}},
+        {Label1, Follow::None, 0, {56, 24}},
+        {Label5, Follow::Right, 0, {228, 24}},
+        {Label2, Follow::Both, 0, {16, 20}},
+        {Label3, Follow::Both, 0, {56, 20}},
+        {Label6, Follow::Right, 0, {313, 16}},
+        {Label9, Follow::Right, 4, {313, 17}},
+        {Nmon, Follow::Both, 0, {59, 25}},
+        {Smon, Follow::Both, 0, {54, 25}},
+        {Memo1, Follow::Right, 4, {}},
+        {Tojiru, Follow::None, 0, {}},
+        {Hozon, Follow::None, 0, {}},
+        {Yomikomi, Follow::Both, 0, {}},
+        // Each answer button takes a little height, enough to wrap a long answer.
+        {Button1, Follow::Right, 1, {}},
+        {Button2, Follow::Right, 1, {}},
+        {Button3, Follow::Right, 1, {}},
+        {Button4, Follow::Right, 1, {}},
+        {Sakujo, Follow::Both, 0, {}},
+        {Miru, Follow::Both, 0, {}},
+        {Susumeru, Follow::Both, 2, {}}, // down to the last answer button's bottom
+    };
+    for (Growth &g : growth) {
+        g.classic = QRect(g.control->pos(), g.room.isEmpty() ? g.control->size() : g.room);
+        g.font = g.control->font();
+        g.hint = g.control->toolTip();
+        if (auto *label = qobject_cast<QLabel *>(g.control))
+            wholeText[label] = label->text();
+        else if (auto *button = qobject_cast<QPushButton *>(g.control))
+            wholeText[button] = button->text();
+    }
+    client->setMinimumSize(layoutClient);
+    client->installEventFilter(this);
 
     OpenDialog1 = {questionFilter, u"dat"_s, {}, false};
     SaveDialog1 = {questionFilter, u"dat"_s, {}, false};
@@ -103,6 +149,15 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     about1 = menuItem(K5, "about1", u"about this"_s);
     K7 = menuBar()->addAction(u"タイトル"_s);
     K7->setObjectName(u"K7"_s);
+    Hyouji = menuBar()->addMenu(u"表示"_s);
+    Hyouji->setObjectName(u"Hyouji"_s);
+    Kakudai = menuItem(Hyouji, "Kakudai", u"拡大"_s);
+    Shukushou = menuItem(Hyouji, "Shukushou", u"縮小"_s);
+    Hyoujun = menuItem(Hyouji, "Hyoujun", u"標準の大きさ"_s);
+    Kakudai->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    Shukushou->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    Hyoujun->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    Shukushou->setEnabled(false);
     K6->setEnabled(false);
     N1->setEnabled(false);
 
@@ -123,9 +178,11 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     connectGuarded(tk, K6, &QAction::triggered, this, &TForm1::K6Click);
     connectGuarded(tk, Exit1, &QAction::triggered, this, &TForm1::TojiruClick);
     connectGuarded(tk, about1, &QAction::triggered, this, &TForm1::about1Click);
+    connectGuarded(tk, Kakudai, &QAction::triggered, this, &TForm1::KakudaiClick);
+    connectGuarded(tk, Shukushou, &QAction::triggered, this, &TForm1::ShukushouClick);
+    connectGuarded(tk, Hyoujun, &QAction::triggered, this, &TForm1::HyoujunClick);
 
-    // The client area of the layout, below the menu bar.
-    resize(440, 285 + menuBar()->sizeHint().height());
+    resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
 }
 
@@ -143,17 +200,17 @@ void TForm1::FormCreate()
     }
     setWindowCaption(this, shownTitle(settingsTitle));
     setMenuCaption(K5, fromSjis(menuCaption));
-    Memo1->setPlainText(u"   "_s + fromSjis(menuCaption));
+    showInBox(Memo1, u"   "_s + fromSjis(menuCaption));
     recordStart = 0;
     questionNumber = 0;
     score = 0;
     fileName.clear();
     baseTitle = settingsTitle;
     tk.seedRandom(quint32(QDateTime::currentSecsSinceEpoch()));
-    setCaption(Label3, {});
-    setCaption(Label2, {});
-    setCaption(Label1, u" 判 定 "_s);
-    setCaption(Label4, u"第    問"_s);
+    showText(Label3, {});
+    showText(Label2, {});
+    showText(Label1, u" 判 定 "_s);
+    showText(Label4, u"第    問"_s);
 }
 
 QString TForm1::line(int index) const
@@ -174,7 +231,7 @@ QString TForm1::shownTitle(const QByteArray &title)
 
 void TForm1::showQuestionNumber(int number)
 {
-    setCaption(Label4, u"第 "_s + QString::number(number) + u" 問"_s);
+    showText(Label4, u"第 "_s + QString::number(number) + u" 問"_s);
 }
 
 void TForm1::ShowQuestion()
@@ -183,27 +240,27 @@ void TForm1::ShowQuestion()
     // sits on button rotation + 1.
     static constexpr int rotationTable[4][4] = {{2, 4, 3, 5}, {5, 2, 3, 4}, {4, 5, 2, 3}, {5, 3, 4, 2}};
     const int s = recordStart;
-    setCaption(Smon, u"総数 "_s + QString::number(questionList.Count() / 7 - 1));
-    setCaption(Nmon, u"残り "_s + line(2));
+    showText(Smon, u"総数 "_s + QString::number(questionList.Count() / 7 - 1));
+    showText(Nmon, u"残り "_s + shown(2));
     rotation = tk.nextRandom() % 4;
     correctButton = rotation + 1;
-    setCaption(Label6, line(s));
-    setCaption(Label9, line(s + 6));
-    Memo1->setPlainText(line(s + 1));
-    setCaption(Label5, line(s + 2));
+    showText(Label6, shown(s));
+    showText(Label9, shown(s + 6));
+    showInBox(Memo1, shown(s + 1));
+    showText(Label5, shown(s + 2));
     QPushButton *const buttons[4] = {Button1, Button2, Button3, Button4};
     for (int b = 0; b < 4; ++b)
-        buttons[b]->setText(line(s + rotationTable[rotation][b]));
+        showText(buttons[b], shown(s + rotationTable[rotation][b]));
 }
 
 void TForm1::answer(int button)
 {
     QPushButton *const buttons[4] = {Button1, Button2, Button3, Button4};
     if (correctButton == button) {
-        setCaption(Label1, judgedRight);
+        showText(Label1, judgedRight);
         tk.playSound(u"seikai.wav"_s);
     } else {
-        setCaption(Label1, judgedWrong);
+        showText(Label1, judgedWrong);
         tk.playSound(u"gotou.wav"_s);
         Label5->show();
         Label6->show();
@@ -225,13 +282,13 @@ void TForm1::MiruClick()
 
 void TForm1::UpdateScore()
 {
-    if (Label1->text() == judgedRight)
+    if (wholeText.value(Label1) == judgedRight)
         ++score;
-    setCaption(Label3, u" / "_s + QString::number(questionNumber - 1));
+    showText(Label3, u" / "_s + QString::number(questionNumber - 1));
     if (recordStart == 7)
-        setCaption(Label3, u" / "_s + QString::number(remainingCount));
-    setCaption(Label2, QString::number(score));
-    setCaption(Label1, u"      "_s);
+        showText(Label3, u" / "_s + QString::number(remainingCount));
+    showText(Label2, QString::number(score));
+    showText(Label1, u"      "_s);
 }
 
 void TForm1::enableAnswers()
@@ -274,8 +331,8 @@ void TForm1::K4Click()
     recordStart = 7;
     questionNumber = 1;
     score = 0;
-    setCaption(Label3, u"/ 0"_s);
-    setCaption(Label2, QString::number(score));
+    showText(Label3, u"/ 0"_s);
+    showText(Label2, QString::number(score));
     showQuestionNumber(questionNumber);
     ShowQuestion();
 }
@@ -303,14 +360,16 @@ void TForm1::YomikomiClick()
     questionNumber = 1;
     score = 0;
     showQuestionNumber(questionNumber);
-    Label5->hide();
+    // All three answer labels, or question 1 of the new file would show its
+    // explanation, often the answer itself, before it is asked.
+    hideAnswerLabels();
     UpdateScore();
     setWindowCaption(this, fileCaption());
     remainingCount = textToInt(questionList.Get(2));
     ShowQuestion();
     enableAnswers();
     K6->setEnabled(true);
-    K7->setText(u"「"_s + line(0) + u"」"_s);
+    K7->setText(u"「"_s + shown(0) + u"」"_s);
     setTextColor(Memo1, clBlack);
 }
 
@@ -362,14 +421,118 @@ void TForm1::about1Click()
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
-    // Keys 1 to 4 answer, as learners of drills expect. The question box takes
-    // its keys first, so typing there is unaffected.
+    // Keys 1 to 4 answer and Return goes on, as learners of drills expect. The
+    // question box takes its keys first, so typing there is unaffected. A key
+    // held down acts once: its repeats would judge, or skip, again and again.
     QPushButton *const buttons[4] = {Button1, Button2, Button3, Button4};
     const int k = event->key() - Qt::Key_1;
-    if (k >= 0 && k < 4 && !(event->modifiers() & ~Qt::KeypadModifier)) {
-        if (buttons[k]->isEnabled())
-            buttons[k]->click();
+    QPushButton *const target = k >= 0 && k < 4 ? buttons[k]
+                                : event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ? Susumeru
+                                                                                                  : nullptr;
+    if (target && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (!event->isAutoRepeat() && target->isEnabled())
+            target->click();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+// ---- a window that grows, zoom, texts that fit ----------------------------------
+
+int TForm1::scaled(int pixels) const
+{
+    return qRound(pixels * zoom / 100.0);
+}
+
+// A control's rectangle for the current client size and zoom: its classic one
+// scaled, moved down by the extra height of every growing control above it,
+// widened or moved by the extra width; at the layout's size, the classic one.
+QRect TForm1::mapped(const Growth &g) const
+{
+    const QSize extra = (centralWidget()->size() - QSize(scaled(layoutClient.width()), scaled(layoutClient.height())))
+                            .expandedTo(QSize(0, 0));
+    int down = 0;
+    for (const Growth &above : growth)
+        if (above.heightShare && above.classic.bottom() < g.classic.top())
+            down += extra.height() * above.heightShare / 12;
+    const QRect &c = g.classic;
+    QRect r(scaled(c.left()), scaled(c.top()) + down, scaled(c.left() + c.width()) - scaled(c.left()),
+            scaled(c.top() + c.height()) - scaled(c.top()) + extra.height() * g.heightShare / 12);
+    if (g.follow == Follow::Right)
+        r.setWidth(r.width() + extra.width());
+    else if (g.follow == Follow::Both)
+        r.translate(extra.width(), 0);
+    return r;
+}
+
+void TForm1::fit(const Growth &g)
+{
+    QFont font = g.font;
+    font.setPixelSize(scaled(g.font.pixelSize()));
+    if (g.control == Memo1) {
+        Memo1->setGeometry(mapped(g));
+        Memo1->setFont(font);
+    } else {
+        showFitted(g.control, wholeText.value(g.control), font, mapped(g), g.hint);
+    }
+}
+
+void TForm1::arrange()
+{
+    for (const Growth &g : growth)
+        fit(g);
+}
+
+void TForm1::showText(QWidget *control, const QString &text)
+{
+    wholeText[control] = text;
+    for (const Growth &g : growth)
+        if (g.control == control)
+            fit(g);
+}
+
+// A line for display: a huge one costs no more than the part that shows.
+QString TForm1::shown(int index) const
+{
+    return fromSjisStart(questionList.Get(index), shownCharacters);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        arrange();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::zoomTo(int percent)
+{
+    percent = std::clamp(percent, 100, 200);
+    const QSize client = size() - QSize(0, menuBar()->sizeHint().height());
+    const bool smallest = client == centralWidget()->minimumSize();
+    const double ratio = double(percent) / zoom;
+    zoom = percent;
+    Kakudai->setEnabled(zoom < 200);
+    Shukushou->setEnabled(zoom > 100);
+    setFont(japaneseFont(scaled(12)));
+    // Menus are windows of their own and take no font from this one.
+    for (QAction *item : menuBar()->actions())
+        if (QMenu *menu = item->menu()) {
+            QFont font = QApplication::font(menu);
+            if (font.pixelSize() > 0)
+                font.setPixelSize(scaled(font.pixelSize()));
+            else
+                font.setPointSizeF(font.pointSizeF() * zoom / 100.0);
+            menu->setFont(font);
+        }
+    const QSize least(scaled(layoutClient.width()), scaled(layoutClient.height()));
+    centralWidget()->setMinimumSize(least);
+    layout()->activate(); // the window's own smallest size follows at once
+    // The window keeps its proportions, within the screen, unless it fills it;
+    // at its smallest it stays at its smallest.
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        const QSize bar(0, menuBar()->sizeHint().height());
+        const QSize most = screen()->availableGeometry().size() - bar;
+        resize((smallest ? least : client * ratio).boundedTo(most).expandedTo(least) + bar);
+    }
+    arrange();
 }

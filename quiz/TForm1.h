@@ -3,6 +3,8 @@
 // answer buttons, the judgement, the score and the counters.
 #include "app/Toolkit.h"
 #include "data/LineList.h"
+#include <QFont>
+#include <QHash>
 #include <QMainWindow>
 
 class QAction;
@@ -22,6 +24,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
@@ -51,6 +54,29 @@ private:
     QString fileCaption() const;
     static QString shownTitle(const QByteArray &title);
 
+    // ---- a window that grows, zoom, texts that fit ------------------------------
+    // Which edges of a control follow the window's right edge as it grows.
+    enum class Follow { None, Right, Both };
+    struct Growth {
+        QWidget *control;
+        Follow follow;
+        int heightShare; // twelfths of the extra height that it takes
+        QSize room;      // a label's room at the layout's size; empty: the control's own size
+        QRect classic = {}; // at the layout's size, taken from the control as built
+        QFont font = {};
+        QString hint = {};
+    };
+    QRect mapped(const Growth &g) const;
+    int scaled(int pixels) const;
+    void fit(const Growth &g);
+    void arrange();
+    void showText(QWidget *control, const QString &text);
+    QString shown(int index) const;
+    void zoomTo(int percent);
+    void KakudaiClick() { zoomTo(zoom + 25); }
+    void ShukushouClick() { zoomTo(zoom - 25); }
+    void HyoujunClick() { zoomTo(100); }
+
     Toolkit &tk;
 
     QLabel *Label4, *Label1, *Label5, *Label2, *Label3, *Label6, *Label9, *Nmon, *Smon;
@@ -60,6 +86,8 @@ private:
     FileDialog OpenDialog1, SaveDialog1;
     QMenu *K1, *K5;
     QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
+    QMenu *Hyouji;
+    QAction *Kakudai, *Shukushou, *Hyoujun;
 
     QString fileName;
     QByteArray baseTitle;
@@ -72,4 +100,9 @@ private:
     int correctButton = 0;
     int score = 0;
     int questionNumber = 0;
+
+    QList<Growth> growth;
+    // Each label's and button's whole text, of which it may show a part.
+    QHash<const QWidget *, QString> wholeText;
+    int zoom = 100; // per cent
 };

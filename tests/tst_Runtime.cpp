@@ -1,3 +1,4 @@
+#include "app/Controls.h"
 #include "app/ErrorDisplay.h"
 #include "app/Exceptions.h"
 #include "app/Numbers.h"
@@ -16,6 +17,10 @@
 #include <cerrno>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString sentence = u"I no longer have to get up early to catch the crowded train"_s;
+} // namespace
 
 class tst_Runtime : public QObject {
     Q_OBJECT
@@ -308,6 +313,37 @@ private slots:
         QTEST(QFileInfo(path.value_or(QString())).fileName(), "chosen");
         QVERIFY(asks);
         QCOMPARE(QDir::current(), QDir(folder.path())); // where bare names are found next
+    }
+
+    void textsFitTheirBox_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QSizeF>("box"); // in widths and heights of the sentence on one line at 20 px
+        QTest::addColumn<bool>("shrunk");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("fits") << sentence << QSizeF(1, 1.2) << false << 1 << false;
+        QTest::newRow("shrinks first") << sentence << QSizeF(0.9, 2.5) << true << 1 << false;
+        QTest::newRow("then wraps") << sentence << QSizeF(0.6, 2.5) << false << 2 << false;
+        QTest::newRow("then cuts") << sentence << QSizeF(0.6, 1.2) << true << 1 << true;
+        QTest::newRow("no blank, huge") << QString(100000, u'x') << QSizeF(1, 1.2) << true << 1 << true;
+    }
+    void textsFitTheirBox()
+    {
+        QFETCH(QString, text);
+        QFETCH(QSizeF, box);
+        QFETCH(bool, shrunk);
+        QFETCH(int, lines);
+        QFETCH(bool, cut);
+        const QFontMetrics one(japaneseFont(20));
+        const QSize pixels(qRound(box.width() * one.horizontalAdvance(sentence)), qRound(box.height() * one.height()));
+        const FittedText fitted = fitText(text, japaneseFont(20), pixels);
+        QVERIFY(fitted.font.pixelSize() >= 15 && (fitted.font.pixelSize() < 20) == shrunk);
+        const QStringList shown = fitted.text.split(u'\n');
+        QCOMPARE(shown.size(), lines);
+        QVERIFY(fitted.cut == cut && shown.last().endsWith(u'…') == cut);
+        for (const QString &line : shown)
+            QVERIFY(QFontMetrics(fitted.font).horizontalAdvance(line) <= pixels.width());
     }
 
     void qtFilterFromPairs()

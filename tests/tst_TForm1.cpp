@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -19,6 +20,18 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QByteArray goodSettings = toSjis(u"3480\r\n★テスト塾\r\n ★メニュー\r\n"_s);
+
+// A question of long items, as teachers write them: the question of 250
+// characters, answers of 80, the explanation of 200.
+Lines longDrill()
+{
+    const auto sized = [](const QString &words, int length) { return toSjis(words.repeated(9).left(length)); };
+    Lines lines{"Long items", "h1", "1", "h3", "h4", "h5", "h6", toSjis(u"会話文の完成"_s),
+                sized(u"Choose the sentence that best completes the dialogue. "_s, 250)};
+    for (const QString &who : {u"I would"_s, u"We could"_s, u"They might"_s, u"She will"_s})
+        lines << sized(who + u" rather walk to the station along the river every morning. "_s, 80);
+    return lines << sized(u"「so」の後には結果を表す内容が続く。no longer は「もはや～ない」という意味。"_s, 200);
+}
 
 } // namespace
 
@@ -237,7 +250,8 @@ private slots:
         QCOMPARE(control<QMenu>("K5")->title(), u" ★メニュー"_s);
         QCOMPARE(control<QMenu>("K5")->actions().value(0)->text(), u"about this"_s);
         QCOMPARE(control<QAction>("K7")->text(), u"タイトル"_s);
-        QCOMPARE(form->menuBar()->actions().size(), 3);
+        QCOMPARE(form->menuBar()->actions().mid(0, 3), (QList<QAction *>{control<QMenu>("K1")->menuAction(),
+                 control<QMenu>("K5")->menuAction(), control<QAction>("K7")}));
         QCOMPARE(form->OpenDialog1.filter, u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s);
         QCOMPARE(form->SaveDialog1.defaultExt, u"dat"_s);
         QCOMPARE(form->pos(), QPoint(58, 72));
@@ -710,6 +724,147 @@ private slots:
         QTest::keyClick(memo, Qt::Key_2);
         QCOMPARE(memo->toPlainText(), u"q12"_s);
         QVERIFY(tk->sounds.isEmpty());
+    }
+
+    void keyboardFlow_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("held"); // an auto-repeat of a key held down
+        QTest::addColumn<int>("recordStart");
+        QTest::addColumn<int>("sounds");
+        QTest::addColumn<bool>("typed"); // the question box took the key
+        QTest::newRow("Return on an answer goes on") << u"Button2"_s << int(Qt::Key_Return) << false << 14 << 0 << false;
+        QTest::newRow("Enter on another button goes on") << u"Sakujo"_s << int(Qt::Key_Enter) << false << 14 << 0 << false;
+        QTest::newRow("Return held goes on once") << u"Susumeru"_s << int(Qt::Key_Return) << true << 7 << 0 << false;
+        QTest::newRow("Return in the question box") << u"Memo1"_s << int(Qt::Key_Return) << false << 7 << 0 << true;
+        QTest::newRow("Tab leaves the question box") << u"Memo1"_s << int(Qt::Key_Tab) << false << 7 << 0 << false;
+        QTest::newRow("1 held answers once") << u"Susumeru"_s << int(Qt::Key_1) << true << 7 << 0 << false;
+        QTest::newRow("1 answers") << u"Susumeru"_s << int(Qt::Key_1) << false << 7 << 1 << false;
+    }
+    void keyboardFlow()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(bool, held);
+        QFETCH(int, recordStart);
+        QFETCH(int, sounds);
+        QFETCH(bool, typed);
+        start();
+        open(questionFile(2, "2"), {0, 0});
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), held);
+        QApplication::sendEvent(control<QWidget>(focus.toLatin1().constData()), &press);
+        QCOMPARE(form->recordStart, recordStart);
+        QCOMPARE(tk->sounds.size(), sounds);
+        QCOMPARE(text("Memo1").contains(u'\n') || text("Memo1").contains(u'\t'), typed);
+    }
+
+    void openHidesTheAnswer()
+    {
+        start();
+        open(questionFile(2, "2"), {1});
+        click("Button1"); // wrong: reveals the answer
+        open(questionFile(2, "2"), {0}, u"r.dat"_s);
+        QVERIFY(!visible("Label5") && !visible("Label6") && !visible("Label9"));
+    }
+
+    void aHugeLineShowsItsStartAndSavesWhole()
+    {
+        start();
+        Lines lines = questionFile(1, "1");
+        lines[8] = QByteArray(1 << 20, 'x'); // a question of one line without a blank
+        lines[9] = lines[8];                 // and its correct answer
+        open(lines);
+        QCOMPARE(text("Memo1"), QString(shownCharacters, u'x') + u'…');
+        QVERIFY(text("Button1").endsWith(u'…'));
+        QVERIFY(text("Label5").endsWith(u'…'));
+        tk->paths.push_back(path(u"saved.dat"_s));
+        click("Hozon");
+        QCOMPARE(readFile(path(u"saved.dat"_s)), fileOf(lines));
+    }
+
+    void textsStayClearOfEachOther_data()
+    {
+        QTest::addColumn<QSize>("window"); // empty: the layout's size
+        QTest::addColumn<int>("zoomSteps");
+        QTest::addColumn<bool>("inFull");
+        QTest::newRow("layout's size") << QSize() << 0 << false;
+        QTest::newRow("1024 x 700") << QSize(1024, 700) << 0 << true;
+        QTest::newRow("150 %") << QSize() << 2 << false;
+    }
+    void textsStayClearOfEachOther()
+    {
+        QFETCH(QSize, window);
+        QFETCH(int, zoomSteps);
+        QFETCH(bool, inFull);
+        start();
+        form->show();
+        for (int i = 0; i < zoomSteps; ++i)
+            trigger("Kakudai");
+        if (window.isValid())
+            form->resize(window);
+        open(longDrill());
+        click("Miru"); // shows the correct answer, the category and the explanation
+        // Where each control paints its text, from its font's metrics.
+        QList<std::pair<QString, QRect>> painted;
+        for (QWidget *w : form->centralWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const auto *label = qobject_cast<QLabel *>(w);
+            const auto *button = qobject_cast<QPushButton *>(w);
+            const QString shown = label ? label->text() : button ? button->text() : QString();
+            const int align = label ? int(label->alignment()) : Qt::AlignCenter | Qt::TextShowMnemonic;
+            const QRect r = label || button ? QFontMetrics(w->font()).boundingRect(w->geometry(), align, shown) : w->geometry();
+            if (w->isHidden() || r.isEmpty())
+                continue;
+            painted.append({w->objectName(), r});
+            QVERIFY2(form->centralWidget()->rect().contains(r) && (!button || w->geometry().contains(r)), qPrintable(w->objectName()));
+            QVERIFY2(!inFull || !shown.contains(u'…'), qPrintable(w->objectName()));
+        }
+        QCOMPARE(painted.size(), 20);
+        for (qsizetype i = 0; i < painted.size(); ++i)
+            for (qsizetype j = i + 1; j < painted.size(); ++j)
+                QVERIFY2(!painted[i].second.intersects(painted[j].second),
+                         qPrintable(painted[i].first + u" and "_s + painted[j].first));
+        const QString answer = fromSjis(longDrill()[9]); // on Button1 in rotation 0
+        QCOMPARE(control<QWidget>("Button1")->accessibleName(), inFull ? QString() : answer);
+        QCOMPARE(control<QWidget>("Button1")->toolTip().contains(answer), !inFull);
+        QCOMPARE(control<QPlainTextEdit>("Memo1")->verticalScrollBar()->maximum() == 0, inFull);
+    }
+
+    void zoom_data()
+    {
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("in") << QStringList{u"Kakudai"_s} << 125;
+        QTest::newRow("in, to 200 at most") << QStringList(6, u"Kakudai"_s) << 200;
+        QTest::newRow("in twice, out") << QStringList{u"Kakudai"_s, u"Kakudai"_s, u"Shukushou"_s} << 125;
+        QTest::newRow("out below 100") << QStringList{u"Kakudai"_s, u"Shukushou"_s, u"Shukushou"_s} << 100;
+        QTest::newRow("standard size") << QStringList{u"Kakudai"_s, u"Kakudai"_s, u"Hyoujun"_s} << 100;
+    }
+    void zoom()
+    {
+        QFETCH(QStringList, commands);
+        QFETCH(int, percent);
+        start();
+        form->show();
+        const auto children = form->centralWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        QHash<QWidget *, std::pair<QRect, int>> before;
+        for (QWidget *w : children)
+            before[w] = {w->geometry(), w->font().pixelSize()};
+        for (const QString &command : commands)
+            trigger(command.toLatin1().constData());
+        const double f = percent / 100.0;
+        QCOMPARE(form->centralWidget()->size(), (QSize(440, 285) * f));
+        const auto near = [](int actual, double expected) { return std::abs(actual - expected) <= 1; };
+        for (QWidget *w : children) {
+            const QRect was = before[w].first, now = w->geometry();
+            const bool sized = !qobject_cast<QLabel *>(w); // a label takes its text's size
+            QVERIFY2(near(now.left(), was.left() * f) && near(now.top(), was.top() * f), qPrintable(w->objectName()));
+            QVERIFY2(!sized || (near(now.width(), was.width() * f) && near(now.height(), was.height() * f)),
+                     qPrintable(w->objectName()));
+            QCOMPARE(w->font().pixelSize(), qRound(before[w].second * f));
+        }
+        QCOMPARE(enabled("Kakudai"), percent < 200);
+        QCOMPARE(enabled("Shukushou"), percent > 100);
     }
 
     void closeEndsWithoutAsking()

@@ -289,6 +289,7 @@ private slots:
             QCOMPARE(text(u"Label1"_s), u"第 "_s + n + u" 問"_s);
             QCOMPARE(text(u"Edit1"_s), fromSjis(before[7 * n.toInt()]));
             QCOMPARE(text(u"Edit7"_s), fromSjis(before[7 * n.toInt() + 6]));
+            QCOMPARE(form->findChild<QLineEdit *>(u"Edit7"_s)->cursorPosition(), 0); // shown from its start
         }
         QCOMPARE(text(u"Label2"_s), u"全 "_s + QString::number(qMax(records, 0)) + u" 問"_s);
         QCOMPARE(lines(), before);
