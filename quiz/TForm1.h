@@ -3,6 +3,7 @@
 // answer buttons, the judgement, the score and the counters.
 #include "app/Toolkit.h"
 #include "data/LineList.h"
+#include "quiz/MissedList.h"
 #include <QMainWindow>
 
 class QAction;
@@ -42,6 +43,7 @@ private:
     void K4Click();
     void K6Click();
     void about1Click();
+    void FukushuClick();
 
     void answer(int button);
     void enableAnswers();
@@ -50,6 +52,14 @@ private:
     QString line(int index) const;
     QString fileCaption() const;
 
+    // The review of the missed questions.
+    void noteMissed();
+    void updateReviewItem();
+    void showReviewPlace();
+    void reviewMoveTo(int from);
+    void finishReview();
+    void leaveReview();
+
     Toolkit &tk;
 
     QLabel *Label4, *Label1, *Label5, *Label2, *Label3, *Label6, *Label9, *Nmon, *Smon;
@@ -57,8 +67,8 @@ private:
         *Sakujo, *Hozon;
     QPlainTextEdit *Memo1;
     FileDialog OpenDialog1, SaveDialog1;
-    QMenu *K1, *K5;
-    QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
+    QMenu *K1, *K5, *Gakushu;
+    QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7, *Fukushu;
 
     QString fileName;
     QByteArray baseTitle;
@@ -71,4 +81,9 @@ private:
     int correctButton = 0;
     int score = 0;
     int questionNumber = 0;
+
+    MissedList missed;
+    // The questions in the review under way (its questionNumber is the place
+    // in it); 0 in the normal pass.
+    int reviewSize = 0;
 };
