@@ -86,6 +86,29 @@ class tst_TForm1 : public QObject {
         click("Yomikomi");
     }
 
+    // Five records, four in the drill; misses 1 (wrong), 3 (revealed) and 4
+    // (wrong), answers 2 right, and wraps to question 1.
+    void missThree()
+    {
+        open(questionFile(5, "4"));
+        for (const char *b : {"Button2", "Button1", "Miru", "Button2"}) {
+            click(b);
+            click("Susumeru");
+        }
+    }
+    // The question texts of the review from its start to its closing box.
+    QStringList reviewedQuestions()
+    {
+        tk->boxes.clear();
+        trigger("Fukushu");
+        QStringList shown;
+        while (tk->boxes.isEmpty() && shown.size() < 10) {
+            shown << text("Memo1");
+            click("Susumeru");
+        }
+        return shown;
+    }
+
 private slots:
     void cleanup()
     {
@@ -234,7 +257,12 @@ private slots:
         QCOMPARE(control<QMenu>("K5")->title(), u" ★メニュー"_s);
         QCOMPARE(control<QMenu>("K5")->actions().value(0)->text(), u"about this"_s);
         QCOMPARE(control<QAction>("K7")->text(), u"タイトル"_s);
-        QCOMPARE(form->menuBar()->actions().size(), 3);
+        QCOMPARE(form->menuBar()->actions().size(), 4);
+        QCOMPARE(control<QMenu>("Gakushu")->title(), u"学習"_s);
+        QCOMPARE(control<QMenu>("Gakushu")->actions().value(0), control<QAction>("Fukushu"));
+        QCOMPARE(control<QAction>("Fukushu")->text(), u"間違えた問題を復習"_s);
+        QCOMPARE(control<QAction>("Fukushu")->shortcut(), QKeySequence(u"Ctrl+R"_s));
+        QVERIFY(!enabled("Fukushu")); // nothing missed yet
         QCOMPARE(form->OpenDialog1.filter, u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s);
         QCOMPARE(form->SaveDialog1.defaultExt, u"dat"_s);
         QCOMPARE(form->pos(), QPoint(58, 72));
@@ -711,6 +739,105 @@ private slots:
         QVERIFY(!form->isVisible());
         QCOMPARE(tk->boxes.size(), 1);
         QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(questionFile(2, "2")));
+    }
+
+    // ---- the review of missed questions --------------------------------------
+
+    void missedFollowTheRecords_data()
+    {
+        QTest::addColumn<int>("memorised"); // record memorised in the normal pass
+        QTest::addColumn<QStringList>("reviewed");
+        QTest::newRow("first, missed") << 1 << QStringList{u"q3"_s, u"q4"_s};
+        QTest::newRow("middle, answered right") << 2 << QStringList{u"q1"_s, u"q3"_s, u"q4"_s};
+        QTest::newRow("middle, missed") << 3 << QStringList{u"q1"_s, u"q4"_s};
+        QTest::newRow("last of the cycle, missed") << 4 << QStringList{u"q1"_s, u"q3"_s};
+    }
+    void missedFollowTheRecords()
+    {
+        QFETCH(int, memorised);
+        QFETCH(QStringList, reviewed);
+        start();
+        missThree();
+        for (int k = 1; k < memorised; ++k)
+            click("Susumeru");
+        tk->answers = {IDYES};
+        click("Sakujo");
+        QCOMPARE(reviewedQuestions(), reviewed);
+        QCOMPARE(tk->boxes.last().text, u"復習が終わりました。%1 問中 0 問正解"_s.arg(reviewed.size()));
+        QCOMPARE(tk->boxes.last().buttons, Buttons::Ok);
+        open(questionFile(2, "2"), {0}, u"r.dat"_s); // a new file: nothing missed yet
+        QVERIFY(!enabled("Fukushu"));
+    }
+
+    void reviewEnds_data()
+    {
+        // Per question of the review: R right, W wrong, S revealed, M memorised,
+        // F the first question of the normal pass (leaves the review).
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("label3");    // after the review
+        QTest::addColumn<int>("missedAfter");   // the next review's size
+        QTest::addColumn<int>("memorised");     // record memorised, 0 for none
+        QTest::newRow("all right") << u"RRR"_s << u"3 問中 3 問正解"_s << u" / 4"_s << 0 << 0;
+        QTest::newRow("right, wrong, revealed") << u"RWS"_s << u"3 問中 1 問正解"_s << u" / 4"_s << 2 << 0;
+        QTest::newRow("memorised in the middle") << u"RMW"_s << u"3 問中 1 問正解"_s << u" / 3"_s << 1 << 3;
+        QTest::newRow("memorised last") << u"WRM"_s << u"3 問中 1 問正解"_s << u" / 3"_s << 1 << 4;
+        QTest::newRow("left for question 1") << u"RF"_s << QString() << u"/ 0"_s << 2 << 0;
+    }
+    void reviewEnds()
+    {
+        QFETCH(QString, moves);
+        QFETCH(QString, box);
+        QFETCH(QString, label3);
+        QFETCH(int, missedAfter);
+        QFETCH(int, memorised);
+        start();
+        missThree();
+        click("Button1"); // right later in the normal pass: still missed, and no point of the review
+        tk->boxes.clear();
+        trigger("Fukushu");
+        for (qsizetype i = 0; i < moves.size(); ++i) {
+            QCOMPARE(text("Label4"), u"復習 %1 / 3"_s.arg(i + 1));
+            QCOMPARE(text("Label2"), QString::number(moves.left(i).count(u'R')));
+            QVERIFY(!enabled("K6"));
+            const char16_t move = moves[i].unicode();
+            tk->answers = {IDYES};
+            if (move == u'F')
+                trigger("K4");
+            else if (move == u'M')
+                click("Sakujo");
+            else {
+                click(move == u'R' ? "Button1" : move == u'W' ? "Button2" : "Miru");
+                click("Susumeru");
+            }
+        }
+        const QString shown = tk->boxes.isEmpty() ? QString() : tk->boxes.last().text;
+        QCOMPARE(shown, box.isEmpty() ? box : u"復習が終わりました。"_s + box);
+        QCOMPARE(text("Label4"), u"第 1 問"_s);
+        QCOMPARE(text("Memo1"), u"q1"_s);
+        QCOMPARE(text("Label2"), u"0"_s);
+        QCOMPARE(text("Label3"), label3);
+        QVERIFY(enabled("K6"));
+        click("Susumeru"); // the normal pass again
+        QCOMPARE(text("Label4"), u"第 2 問"_s);
+        QCOMPARE(enabled("Fukushu"), missedAfter > 0);
+        if (missedAfter) {
+            trigger("Fukushu");
+            QCOMPARE(text("Label4"), u"復習 1 / %1"_s.arg(missedAfter));
+        }
+        // The saved file is the one the same memorising saves without a review.
+        tk->paths.push_back(path(u"reviewed.dat"_s));
+        click("Hozon");
+        const QByteArray reviewed = readFile(path(u"reviewed.dat"_s));
+        start();
+        open(questionFile(5, "4"));
+        for (int k = 1; k < memorised; ++k)
+            click("Susumeru");
+        tk->answers = {memorised ? IDYES : IDNO};
+        click("Sakujo");
+        tk->paths.push_back(path(u"plain.dat"_s));
+        click("Hozon");
+        QCOMPARE(reviewed, readFile(path(u"plain.dat"_s)));
     }
 };
 
