@@ -87,12 +87,14 @@ class tst_TForm1 : public QObject {
     }
 
     // Five records, four in the drill; misses 1 (wrong), 3 (revealed) and 4
-    // (wrong), answers 2 right, and wraps to question 1.
+    // (wrong), answers 2 right and then reads its answer, and wraps to question 1.
     void missThree()
     {
         open(questionFile(5, "4"));
-        for (const char *b : {"Button2", "Button1", "Miru", "Button2"}) {
-            click(b);
+        using Clicks = std::initializer_list<const char *>;
+        for (Clicks question : {Clicks{"Button2"}, Clicks{"Button1", "Miru"}, Clicks{"Miru"}, Clicks{"Button2"}}) {
+            for (const char *b : question)
+                click(b);
             click("Susumeru");
         }
     }
@@ -779,7 +781,7 @@ private slots:
         QTest::addColumn<int>("missedAfter");   // the next review's size
         QTest::addColumn<int>("memorised");     // record memorised, 0 for none
         QTest::newRow("all right") << u"RRR"_s << u"3 問中 3 問正解"_s << u" / 4"_s << 0 << 0;
-        QTest::newRow("right, wrong, revealed") << u"RWS"_s << u"3 問中 1 問正解"_s << u" / 4"_s << 2 << 0;
+        QTest::newRow("revealed, right, wrong") << u"SRW"_s << u"3 問中 1 問正解"_s << u" / 4"_s << 2 << 0;
         QTest::newRow("memorised in the middle") << u"RMW"_s << u"3 問中 1 問正解"_s << u" / 3"_s << 1 << 3;
         QTest::newRow("memorised last") << u"WRM"_s << u"3 問中 1 問正解"_s << u" / 3"_s << 1 << 4;
         QTest::newRow("left for question 1") << u"RF"_s << QString() << u"/ 0"_s << 2 << 0;
