@@ -190,18 +190,15 @@ private slots:
 
     void messageBoxesSpeakJapanese_data()
     {
-        QTest::addColumn<Buttons>("kind");
+        QTest::addColumn<bool>("retry");
         QTest::addColumn<QStringList>("buttons");
-        QTest::addColumn<int>("escape"); // the answer of Esc
-        QTest::newRow("yes, no, cancel") << Buttons::YesNoCancel << QStringList{u"はい"_s, u"いいえ"_s, u"キャンセル"_s} << int(IDCANCEL);
-        QTest::newRow("retry, cancel") << Buttons::RetryCancel << QStringList{u"再試行"_s, u"キャンセル"_s} << int(IDCANCEL);
-        QTest::newRow("notice") << Buttons::Ok << QStringList{u"OK"_s} << int(IDOK);
+        QTest::newRow("yes, no, cancel") << false << QStringList{u"はい"_s, u"いいえ"_s, u"キャンセル"_s};
+        QTest::newRow("retry, cancel") << true << QStringList{u"再試行"_s, u"キャンセル"_s};
     }
     void messageBoxesSpeakJapanese()
     {
-        QFETCH(Buttons, kind);
+        QFETCH(bool, retry);
         QFETCH(QStringList, buttons);
-        QFETCH(int, escape);
         QVERIFY(!installQtTranslation(u"/no/such/folder"_s)); // missing: Qt stays English
         if (!installQtTranslation())
             QSKIP("Qt's Japanese translation is not installed");
@@ -214,10 +211,10 @@ private slots:
             caption = box->windowTitle();
             for (QAbstractButton *b : box->buttons())
                 shown << b->text().remove(QRegularExpression(u"\\(&.\\)|&"_s)); // mnemonics aside
-            QTest::keyClick(box, Qt::Key_Escape);
+            box->button(QMessageBox::Cancel)->click();
         });
-        const int answer = tk.messageBox(nullptr, u"本文"_s, u"移動"_s, kind);
-        QCOMPARE(answer, escape);
+        const int answer = tk.messageBox(nullptr, u"本文"_s, u"移動"_s, retry ? Buttons::RetryCancel : Buttons::YesNoCancel);
+        QCOMPARE(answer, int(IDCANCEL));
         QCOMPARE(caption, u"移動"_s);
         std::sort(shown.begin(), shown.end());
         std::sort(buttons.begin(), buttons.end());
