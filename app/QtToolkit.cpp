@@ -65,6 +65,11 @@ int QtToolkit::messageBox(QWidget *owner, const QString &text, const QString &ca
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setWindowModality(Qt::WindowModal);
+    if (buttons == Buttons::Ok) { // a notice: nothing to choose
+        box.setEscapeButton(box.addButton(QMessageBox::Ok));
+        box.exec();
+        return IDOK;
+    }
     const bool retry = buttons == Buttons::RetryCancel;
     auto *first = box.addButton(retry ? QMessageBox::Retry : QMessageBox::Yes);
     if (!retry)

@@ -8,8 +8,8 @@
 class QWidget;
 
 // Answers of the confirmation boxes, with the values the windows compare against.
-enum Answer { IDCANCEL = 2, IDRETRY = 4, IDYES = 6, IDNO = 7 };
-enum class Buttons { YesNoCancel, RetryCancel };
+enum Answer { IDOK = 1, IDCANCEL = 2, IDRETRY = 4, IDYES = 6, IDNO = 7 };
+enum class Buttons { YesNoCancel, RetryCancel, Ok };
 enum class DialogKind { Open, Save };
 
 // A file dialog's settings, kept by its window between runs.

@@ -23,6 +23,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 const QString judgedRight = u"正 解！"_s;
 const QString judgedWrong = u"残 念"_s;
+const QString judgementBlank = u"      "_s;
 const QString questionFilter = u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s;
 // The client area of the layout, below the menu bar: the window's smallest.
 const QSize layoutClient{440, 285};
@@ -158,8 +159,13 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     Shukushou->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
     Hyoujun->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     Shukushou->setEnabled(false);
+    Gakushu = menuBar()->addMenu(u"学習"_s);
+    Gakushu->setObjectName(u"Gakushu"_s);
+    Fukushu = menuItem(Gakushu, "Fukushu", u"間違えた問題を復習"_s);
+    Fukushu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     K6->setEnabled(false);
     N1->setEnabled(false);
+    Fukushu->setEnabled(false);
 
     connectGuarded(tk, Susumeru, &QPushButton::clicked, this, &TForm1::SusumeruClick);
     connectGuarded(tk, Miru, &QPushButton::clicked, this, &TForm1::MiruClick);
@@ -181,6 +187,7 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     connectGuarded(tk, Kakudai, &QAction::triggered, this, &TForm1::KakudaiClick);
     connectGuarded(tk, Shukushou, &QAction::triggered, this, &TForm1::ShukushouClick);
     connectGuarded(tk, Hyoujun, &QAction::triggered, this, &TForm1::HyoujunClick);
+    connectGuarded(tk, Fukushu, &QAction::triggered, this, &TForm1::FukushuClick);
 
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
@@ -259,9 +266,14 @@ void TForm1::answer(int button)
     if (correctButton == button) {
         showText(Label1, judgedRight);
         tk.playSound(u"seikai.wav"_s);
+        if (reviewSize) {
+            missed.remove(recordStart);
+            updateReviewItem();
+        }
     } else {
         showText(Label1, judgedWrong);
         tk.playSound(u"gotou.wav"_s);
+        noteMissed();
         Label5->show();
         Label6->show();
         Label9->show();
@@ -273,6 +285,9 @@ void TForm1::answer(int button)
 
 void TForm1::MiruClick()
 {
+    // Reading the answer after answering right is no miss.
+    if (Label1->text() != judgedRight)
+        noteMissed();
     Label5->show();
     Label6->show();
     Label9->show();
@@ -285,10 +300,10 @@ void TForm1::UpdateScore()
     if (wholeText.value(Label1) == judgedRight)
         ++score;
     showText(Label3, u" / "_s + QString::number(questionNumber - 1));
-    if (recordStart == 7)
+    if (recordStart == 7 && !reviewSize)
         showText(Label3, u" / "_s + QString::number(remainingCount));
     showText(Label2, QString::number(score));
-    showText(Label1, u"      "_s);
+    showText(Label1, judgementBlank);
 }
 
 void TForm1::enableAnswers()
@@ -308,6 +323,10 @@ void TForm1::SusumeruClick()
 {
     if (questionList.Count() <= 0)
         return;
+    if (reviewSize) {
+        reviewMoveTo(recordStart + 7);
+        return;
+    }
     hideAnswerLabels();
     recordStart += 7;
     // Compared in 64 bits so that a huge remaining count cannot wrap round.
@@ -328,6 +347,7 @@ void TForm1::K4Click()
 {
     if (questionList.Count() <= 0)
         return;
+    leaveReview();
     recordStart = 7;
     questionNumber = 1;
     score = 0;
@@ -356,6 +376,8 @@ void TForm1::YomikomiClick()
     // failed open never has a later save write these lines over that file.
     questionList.Load(*path);
     fileName = *path;
+    missed.clear();
+    leaveReview();
     recordStart = 7;
     questionNumber = 1;
     score = 0;
@@ -394,8 +416,14 @@ void TForm1::SakujoClick()
     const QString message = line(recordStart + 1) + u" を末尾に移動します。"_s;
     if (tk.messageBox(this, message, u"移動"_s, Buttons::YesNoCancel) == IDYES) {
         questionList.MoveToEnd(recordStart, 7);
+        missed.memorised(recordStart);
+        updateReviewItem();
         remainingCount = qint32(quint32(remainingCount) - 1u);
         questionList.Put(2, intToText(remainingCount));
+        if (reviewSize) {
+            reviewMoveTo(recordStart);
+            return;
+        }
         showQuestionNumber(questionNumber + 1);
         UpdateScore();
     }
@@ -417,6 +445,87 @@ void TForm1::EditClick()
 void TForm1::about1Click()
 {
     showWindow(AboutBox);
+}
+
+void TForm1::noteMissed()
+{
+    // Only a record the file holds; before an open every answer is wrong.
+    if (recordStart >= 7 && recordStart + 7 <= questionList.Count())
+        missed.add(recordStart);
+    updateReviewItem();
+}
+
+void TForm1::updateReviewItem()
+{
+    Fukushu->setEnabled(!missed.isEmpty());
+}
+
+void TForm1::showReviewPlace()
+{
+    showText(Label4, u"復習 "_s + QString::number(questionNumber) + u" / "_s + QString::number(reviewSize));
+}
+
+void TForm1::FukushuClick()
+{
+    const int first = missed.firstFrom(7);
+    if (!first)
+        return;
+    reviewSize = missed.size();
+    K6->setEnabled(false); // the review goes forward only
+    recordStart = first;
+    questionNumber = 1;
+    score = 0;
+    // A judgement still shown belongs to the pass left behind.
+    showText(Label1, judgementBlank);
+    showText(Label2, QString::number(score));
+    showText(Label3, u" / 0"_s);
+    enableAnswers();
+    hideAnswerLabels();
+    showReviewPlace();
+    ShowQuestion();
+}
+
+// Shows the first missed question at or after the line `from`, or ends the
+// review when none is left.
+void TForm1::reviewMoveTo(int from)
+{
+    hideAnswerLabels();
+    ++questionNumber;
+    const int next = missed.firstFrom(from);
+    if (!next) {
+        finishReview();
+        return;
+    }
+    recordStart = next;
+    UpdateScore();
+    enableAnswers();
+    showReviewPlace();
+    ShowQuestion();
+}
+
+void TForm1::finishReview()
+{
+    UpdateScore(); // the last judgement counts in the review
+    const QString message = u"復習が終わりました。"_s + QString::number(reviewSize) + u" 問中 "_s
+                            + QString::number(score) + u" 問正解"_s;
+    leaveReview();
+    tk.messageBox(this, message, u"復習"_s, Buttons::Ok);
+    // Back to question 1 of the normal pass, as at the wrap of next.
+    recordStart = 7;
+    questionNumber = 1;
+    score = 0;
+    UpdateScore();
+    enableAnswers();
+    showQuestionNumber(questionNumber);
+    ShowQuestion();
+}
+
+void TForm1::leaveReview()
+{
+    if (reviewSize)
+        K6->setEnabled(true);
+    reviewSize = 0;
+    updateReviewItem();
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event)

@@ -5,6 +5,7 @@
 #include "data/LineList.h"
 #include <QFont>
 #include <QHash>
+#include "quiz/MissedList.h"
 #include <QMainWindow>
 
 class QAction;
@@ -45,6 +46,7 @@ private:
     void K4Click();
     void K6Click();
     void about1Click();
+    void FukushuClick();
 
     void answer(int button);
     void enableAnswers();
@@ -77,6 +79,14 @@ private:
     void ShukushouClick() { zoomTo(zoom - 25); }
     void HyoujunClick() { zoomTo(100); }
 
+    // The review of the missed questions.
+    void noteMissed();
+    void updateReviewItem();
+    void showReviewPlace();
+    void reviewMoveTo(int from);
+    void finishReview();
+    void leaveReview();
+
     Toolkit &tk;
 
     QLabel *Label4, *Label1, *Label5, *Label2, *Label3, *Label6, *Label9, *Nmon, *Smon;
@@ -86,8 +96,8 @@ private:
     FileDialog OpenDialog1, SaveDialog1;
     QMenu *K1, *K5;
     QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
-    QMenu *Hyouji;
-    QAction *Kakudai, *Shukushou, *Hyoujun;
+    QMenu *Hyouji, *Gakushu;
+    QAction *Kakudai, *Shukushou, *Hyoujun, *Fukushu;
 
     QString fileName;
     QByteArray baseTitle;
@@ -105,4 +115,8 @@ private:
     // Each label's and button's whole text, of which it may show a part.
     QHash<const QWidget *, QString> wholeText;
     int zoom = 100; // per cent
+    MissedList missed;
+    // The questions in the review under way (its questionNumber is the place
+    // in it); 0 in the normal pass.
+    int reviewSize = 0;
 };

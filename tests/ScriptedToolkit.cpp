@@ -16,6 +16,8 @@ int ScriptedToolkit::messageBox(QWidget *owner, const QString &text, const QStri
                                 Buttons buttons)
 {
     boxes.append({owner, text, caption, buttons});
+    if (buttons == Buttons::Ok)
+        return IDOK; // a notice takes no queued answer
     return take(answers, int(IDCANCEL));
 }
 

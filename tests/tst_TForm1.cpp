@@ -250,8 +250,12 @@ private slots:
         QCOMPARE(control<QMenu>("K5")->title(), u" ★メニュー"_s);
         QCOMPARE(control<QMenu>("K5")->actions().value(0)->text(), u"about this"_s);
         QCOMPARE(control<QAction>("K7")->text(), u"タイトル"_s);
-        QCOMPARE(form->menuBar()->actions().mid(0, 3), (QList<QAction *>{control<QMenu>("K1")->menuAction(),
-                 control<QMenu>("K5")->menuAction(), control<QAction>("K7")}));
+        QCOMPARE(form->menuBar()->actions(), (QList<QAction *>{control<QMenu>("K1")->menuAction(),
+                 control<QMenu>("K5")->menuAction(), control<QAction>("K7"), control<QMenu>("Hyouji")->menuAction(),
+                 control<QMenu>("Gakushu")->menuAction()}));
+        QCOMPARE(control<QMenu>("Gakushu")->actions().value(0)->text(), u"間違えた問題を復習"_s);
+        QCOMPARE(control<QAction>("Fukushu")->shortcut(), QKeySequence(u"Ctrl+R"_s));
+        QVERIFY(!enabled("Fukushu")); // nothing missed yet
         QCOMPARE(form->OpenDialog1.filter, u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s);
         QCOMPARE(form->SaveDialog1.defaultExt, u"dat"_s);
         QCOMPARE(form->pos(), QPoint(58, 72));
@@ -878,6 +882,80 @@ private slots:
         QVERIFY(!form->isVisible());
         QCOMPARE(tk->boxes.size(), 1);
         QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(questionFile(2, "2")));
+    }
+
+    // ---- the review of missed questions --------------------------------------
+
+    void review_data()
+    {
+        // Five records, four in the drill: 1 and 4 answered wrong, 3 revealed, 2
+        // answered right and then revealed. `before` is memorised next in the
+        // normal pass; then per question of the review: R right, W wrong,
+        // S revealed, N next unanswered, M memorised, F first question.
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<QStringList>("reviewed");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("missedAfter");
+        QTest::newRow("memorised first, missed") << 1 << u"NN"_s << QStringList{u"q3"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2;
+        QTest::newRow("memorised middle, missed") << 3 << u"NN"_s << QStringList{u"q1"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2;
+        QTest::newRow("memorised last of cycle") << 4 << u"NN"_s << QStringList{u"q1"_s, u"q3"_s} << u"2 問中 0 問正解"_s << 2;
+        QTest::newRow("all right") << 0 << u"RRR"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 3 問正解"_s << 0;
+        QTest::newRow("revealed, right, wrong") << 0 << u"SRW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 2;
+        QTest::newRow("memorised in review") << 0 << u"RMW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 1;
+        QTest::newRow("left for question 1") << 0 << u"RF"_s << QStringList{u"q1"_s, u"q3"_s} << QString() << 2;
+    }
+    void review()
+    {
+        QFETCH(int, before);
+        QFETCH(QString, moves);
+        QFETCH(QStringList, reviewed);
+        QFETCH(QString, box);
+        QFETCH(int, missedAfter);
+        start();
+        open(questionFile(5, "4"));
+        for (const char *b : {"Button2", "Susumeru", "Button1", "Miru", "Susumeru", "Miru", "Susumeru", "Button2", "Susumeru"})
+            click(b);
+        QStringList memorised, shown;
+        auto memorise = [&] { memorised << text("Memo1"); tk->answers = {IDYES}; click("Sakujo"); };
+        for (int k = 1; k <= before; ++k)
+            k < before ? click("Susumeru") : memorise();
+        click("Button1"); // right in the normal pass: still missed, and no point of the review
+        tk->boxes.clear();
+        trigger("Fukushu");
+        for (qsizetype i = 0; i < moves.size(); ++i) {
+            QVERIFY(text("Label4").startsWith(u"復習 %1 / "_s.arg(i + 1)) && !enabled("K6"));
+            shown << text("Memo1");
+            if (moves[i] == u'F')
+                trigger("K4");
+            else if (moves[i] == u'M')
+                memorise();
+            else {
+                if (moves[i] != u'N')
+                    click(moves[i] == u'R' ? "Button1" : moves[i] == u'W' ? "Button2" : "Miru");
+                click("Susumeru");
+            }
+        }
+        QCOMPARE(shown, reviewed);
+        QCOMPARE(tk->boxes.isEmpty() ? QString() : tk->boxes.last().text, box.isEmpty() ? box : u"復習が終わりました。"_s + box);
+        QVERIFY(text("Label4") == u"第 1 問"_s && form->recordStart == 7 && form->score == 0 && enabled("K6"));
+        trigger("Fukushu"); // greyed when nothing is left
+        QCOMPARE(text("Label4"), missedAfter ? u"復習 1 / %1"_s.arg(missedAfter) : u"第 1 問"_s);
+        // Saved, the file is what the same memorising saves without a review.
+        tk->paths.push_back(path(u"reviewed.dat"_s));
+        click("Hozon");
+        open(questionFile(5, "4"));
+        QVERIFY(!enabled("Fukushu")); // a new open forgets the misses
+        for (const QString &q : memorised) {
+            trigger("K4");
+            for (int n = 0; n < 5 && text("Memo1") != q; ++n)
+                click("Susumeru");
+            tk->answers = {IDYES};
+            click("Sakujo");
+        }
+        tk->paths.push_back(path(u"plain.dat"_s));
+        click("Hozon");
+        QCOMPARE(readFile(path(u"reviewed.dat"_s)), readFile(path(u"plain.dat"_s)));
     }
 };
 
