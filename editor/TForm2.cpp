@@ -65,6 +65,13 @@ QByteArray mended(QByteArray line)
     return line;
 }
 
+// The file beside `path` with its name and another suffix.
+QString besideWithSuffix(const QString &path, const QString &suffix)
+{
+    const QFileInfo file(path);
+    return file.dir().filePath(file.completeBaseName() + suffix);
+}
+
 // The Tab key passes over a control that is no tab stop; a click still focuses it.
 void leaveTabOrder(QWidget *control)
 {
@@ -366,12 +373,11 @@ void TForm2::Import1Click()
         return;
     const QList<QByteArray> records = recordsFromCsv(readCsvFile(*path));
     LineList imported = newFileTemplate;
-    const QFileInfo csv(*path);
-    imported.Put(0, toSjis(csv.completeBaseName()));
+    imported.Put(0, toSjis(QFileInfo(*path).completeBaseName()));
     imported.Put(2, intToText(qint32(records.size() / 7)));
     imported.InsertBlock(7, records);
     // Not saved yet: the save dialog proposes a question file beside the CSV.
-    fileName = csv.dir().filePath(csv.completeBaseName() + u".dat"_s);
+    fileName = besideWithSuffix(*path, u".dat"_s);
     showNewFile(imported);
     Button3->setEnabled(true);
 }
@@ -384,10 +390,8 @@ void TForm2::Export1Click()
     LineList rows;
     for (const QByteArray &row : csvFromRecords(records))
         rows.Add(row);
-    if (!fileName.isEmpty()) {
-        const QFileInfo file(fileName);
-        CsvSaveDialog.fileName = file.dir().filePath(file.completeBaseName() + u".csv"_s);
-    }
+    if (!fileName.isEmpty())
+        CsvSaveDialog.fileName = besideWithSuffix(fileName, u".csv"_s);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
         rows.Save(*path);
 }
