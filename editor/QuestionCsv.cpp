@@ -104,18 +104,31 @@ bool isControl(char c)
     return (uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
 }
 
+// Whether the Shift-JIS bytes read as characters without a fault and come back
+// as themselves: a file could not keep one of a character's two codes.
+bool isSjisText(QByteArrayView bytes)
+{
+    QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+    return !decoder.hasError() && sjisHolds(text) && toSjis(text) == bytes;
+}
+
 // The offset of the first byte that is no text, or -1: a control character,
-// or in Shift-JIS a byte that does not read back as itself (no character, or
-// one of a character's two codes), since the file could not keep it.
+// or in Shift-JIS the first byte of a character that is not Shift-JIS text.
 qsizetype firstNonText(QByteArrayView text, bool utf8)
 {
     qsizetype at = std::find_if(text.begin(), text.end(), isControl) - text.begin();
-    if (!utf8) {
-        const QByteArrayView before = text.first(at);
-        const QByteArray back = toSjis(fromSjis(before));
-        if (back != before)
-            at = std::mismatch(before.begin(), before.end(), back.begin(), back.end()).first
-                 - before.begin();
+    if (!utf8 && !isSjisText(text.first(at))) {
+        // Character by character: the decoder gives one out once its last byte is in.
+        QStringDecoder decoder("windows-31j");
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < at; ++i)
+            if (!QString(decoder(text.sliced(i, 1))).isEmpty() || decoder.hasError()) {
+                if (decoder.hasError() || !isSjisText(text.sliced(start, i + 1 - start)))
+                    return start;
+                start = i + 1;
+            }
+        return start;   // a lead byte at the end, with no byte to follow it
     }
     return at < text.size() ? at : -1;
 }

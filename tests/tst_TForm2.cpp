@@ -693,6 +693,7 @@ private slots:
             << where.arg(2).arg(5) + u"「😀」(U+1F600) は Shift-JIS で表せない文字です"_s;
         QTest::newRow("NUL byte") << QByteArray("a,b,\"c\0", 7) << QString() << binary.arg(1).arg(3).arg(u"0x00"_s);
         QTest::newRow("no Shift-JIS") << QByteArray("a,b,c,d,e,f,g\r\nx,\x82\x20,c,d,e,f,g") << QString() << binary.arg(2).arg(2).arg(u"0x82"_s);
+        QTest::newRow("no Shift-JIS character") << QByteArray("a,b,c,d,e,f,\x82\xA0\xFC\xFC") << QString() << binary.arg(1).arg(7).arg(u"0xFC"_s);
         QTest::newRow("quote inside a field") << QByteArray("a,b\"c,c,d,e,f,g") << QString() << quote.arg(1).arg(2);
         QTest::newRow("quote left open") << QByteArray("a,b,c,d,e,f,\"g\r\n") << QString() << quote.arg(1).arg(7);
         QTest::newRow("heading only") << bom + csvColumns.join(u',').toUtf8() << QString() << u"CSV に問題が 1 問もありません"_s;
