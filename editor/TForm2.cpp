@@ -6,7 +6,11 @@
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
+#include "data/FileAccess.h"
+#include "editor/QuestionCsv.h"
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +23,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QString newFileHint = u"新規作成  タイトルを入力【変更】 【クリア】"_s;
+const QString startCaption = u"★柚木塾  問題編集"_s;
+const QString csvFilter = u"CSV(*.csv)|*.csv|すべてのファイル(*.*)|*.*"_s;
 
 // The question box: long lines wrap, and Enter makes no line break, since a
 // question is one line of the file.
@@ -64,6 +70,13 @@ QByteArray mended(QByteArray line)
     return line;
 }
 
+// The file beside `path` with its name and another suffix.
+QString besideWithSuffix(const QString &path, const QString &suffix)
+{
+    const QFileInfo file(path);
+    return file.dir().filePath(file.completeBaseName() + suffix);
+}
+
 // The Tab key passes over a control that is no tab stop; a click still focuses it.
 void leaveTabOrder(QWidget *control)
 {
@@ -74,7 +87,7 @@ void leaveTabOrder(QWidget *control)
 TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(toolkit)
 {
     setObjectName(u"Form2"_s);
-    setWindowTitle(u"★柚木塾  問題編集"_s);
+    setWindowTitle(startCaption);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(japaneseFont(12));
     move(95, 112);
@@ -105,13 +118,19 @@ TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     Edit2->setTabChangesFocus(true);
     block = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7};
 
-    // For screen readers: what each box holds at a question record.
+    // What each box holds at a question record: grey in an empty box, and
+    // read out by screen readers.
     const QList<std::pair<QWidget *, QString>> names{
         {Edit1, u"分野"_s}, {Edit2, u"問題文"_s}, {Edit3, u"正答"_s}, {Edit4, u"誤答1"_s},
         {Edit5, u"誤答2"_s}, {Edit6, u"誤答3"_s}, {Edit7, u"解説"_s}, {Edit8, u"残り"_s},
         {Edit9, u"タイトル"_s}};
-    for (const auto &[box, name] : names)
+    for (const auto &[box, name] : names) {
         box->setAccessibleName(name);
+        if (auto *memo = qobject_cast<QPlainTextEdit *>(box))
+            memo->setPlaceholderText(name);
+        else
+            static_cast<QLineEdit *>(box)->setPlaceholderText(name);
+    }
 
     Button3->setToolTip(u"追加した問題が第１問になる"_s);
     Button5->setToolTip(u"クリアしてから問題入力つぎに、追加"_s);
@@ -133,6 +152,16 @@ TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     Open1 = menuItem(K1, "Open1", u"開く"_s);
     Hozo = menuItem(K1, "Hozo", u"保存"_s);
     Close1 = menuItem(K1, "Close1", u"閉じる"_s);
+    // 新規 heads the menu; the CSV items stand before 閉じる.
+    New1 = menuItem(K1, "New1", u"新規"_s);
+    K1->insertAction(Open1, New1);
+    Import1 = menuItem(K1, "Import1", u"インポート (CSV)"_s);
+    Export1 = menuItem(K1, "Export1", u"エクスポート (CSV)"_s);
+    K1->insertSeparator(Close1);
+    K1->insertActions(Close1, {Import1, Export1});
+    K1->insertSeparator(Close1);
+    CsvOpenDialog = {csvFilter, {}, {}, false};
+    CsvSaveDialog = {csvFilter, u"csv"_s, {}, true};
 
     connectGuarded(tk, Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connectGuarded(tk, Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
@@ -144,6 +173,9 @@ TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     connectGuarded(tk, Open1, &QAction::triggered, this, &TForm2::Open1Click);
     connectGuarded(tk, Hozo, &QAction::triggered, this, &TForm2::Button6Click);
     connectGuarded(tk, Close1, &QAction::triggered, this, &TForm2::Close1Click);
+    connectGuarded(tk, New1, &QAction::triggered, this, &TForm2::New1Click);
+    connectGuarded(tk, Import1, &QAction::triggered, this, &TForm2::Import1Click);
+    connectGuarded(tk, Export1, &QAction::triggered, this, &TForm2::Export1Click);
 
     // The client area of the layout, below the menu bar.
     resize(421, 258 + menuBar()->sizeHint().height());
@@ -161,6 +193,7 @@ void TForm2::FormCreate()
                                 u"既存問題ファイルへの追加・変更 まず、ファイルを【開く】"_s};
     for (int k = 0; k < 7; ++k)
         questionList.Insert(recordStart + k, toSjis(newFile[k]));
+    newFileTemplate = questionList;
     ShowRecord();
 }
 
@@ -324,4 +357,49 @@ void TForm2::Button5Click()
     for (QWidget *box : block)
         showBytes(box, {});
     leaveTabOrder(Edit9);
+}
+
+void TForm2::showNewFile(const LineList &list)
+{
+    questionList = list;
+    recordStart = 0;
+    questionNumber = 0;
+    setWindowTitle(startCaption);
+    ShowRecord();
+}
+
+void TForm2::New1Click()
+{
+    fileName.clear();
+    showNewFile(newFileTemplate);
+}
+
+void TForm2::Import1Click()
+{
+    const auto path = tk.run(this, DialogKind::Open, CsvOpenDialog);
+    if (!path)
+        return;
+    const QList<QByteArray> records = recordsFromCsv(readRegularFile(*path));
+    LineList imported = newFileTemplate;
+    imported.Put(0, toSjis(QFileInfo(*path).completeBaseName()));
+    imported.Put(2, intToText(qint32(records.size() / 7)));
+    imported.InsertBlock(7, records);
+    // Not saved yet: the save dialog proposes a question file beside the CSV.
+    fileName = besideWithSuffix(*path, u".dat"_s);
+    showNewFile(imported);
+    Button3->setEnabled(true);
+}
+
+void TForm2::Export1Click()
+{
+    QList<QByteArray> records;
+    for (int i = 7; i < 7 * (total() + 1); ++i)
+        records << questionList.Get(i);
+    LineList rows;
+    for (const QByteArray &row : csvFromRecords(records))
+        rows.Add(row);
+    if (!fileName.isEmpty())
+        CsvSaveDialog.fileName = besideWithSuffix(fileName, u".csv"_s);
+    if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
+        rows.Save(*path);
 }

@@ -37,6 +37,9 @@ private:
     void Button3Click();
     void Button4Click();
     void Button5Click();
+    void New1Click();
+    void Import1Click();
+    void Export1Click();
 
     void showLine(QWidget *box, int index);
     void showBytes(QWidget *box, const QByteArray &bytes);
@@ -44,6 +47,7 @@ private:
     void showQuestionNumber();
     void showFileCaption();
     int total() const { return questionList.Count() / 7 - 1; }
+    void showNewFile(const LineList &list);
 
     Toolkit &tk;
 
@@ -53,7 +57,9 @@ private:
     QPushButton *Button7, *Button6, *Button1, *Button2, *Button4, *Button5, *Button3;
     QMenu *K1;
     QAction *Open1, *Hozo, *Close1;
+    QAction *New1, *Import1, *Export1;
     FileDialog OpenDialog1, SaveDialog1;
+    FileDialog CsvOpenDialog, CsvSaveDialog;
     // The boxes of the shown block, by offset from recordStart.
     std::array<QWidget *, 7> block;
 
@@ -69,4 +75,6 @@ private:
     LineList questionList;
     int questionNumber = 0;
     int remainingCount = 0;
+    // The new-file template as FormCreate built it, for 新規 and imports.
+    LineList newFileTemplate;
 };

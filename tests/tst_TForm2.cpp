@@ -1,8 +1,11 @@
 // The question editor, driven headless through its buttons and menu with a
 // scripted toolkit.
 #include "ScriptedToolkit.h"
+#include "app/ErrorDisplay.h"
 #include "app/Globals.h"
 #include "app/Sjis.h"
+#include "TestFiles.h"
+#include "editor/QuestionCsv.h"
 #include "editor/TForm2.h"
 #include "quiz/TForm1.h"
 #include <QAccessible>
@@ -158,7 +161,11 @@ private slots:
         QCOMPARE(shownBlock(), expected);
         QVERIFY(!form->Button3->isEnabled());
         QCOMPARE(form->K1->title(), u"ファイル"_s);
-        QCOMPARE(form->K1->actions(), (QList<QAction *>{form->Open1, form->Hozo, form->Close1}));
+        QStringList items;   // a separator shows as an empty item
+        for (const QAction *item : form->K1->actions())
+            items << item->text();
+        QCOMPARE(items, (QStringList{u"新規"_s, u"開く"_s, u"保存"_s, {}, u"インポート (CSV)"_s,
+                                     u"エクスポート (CSV)"_s, {}, u"閉じる"_s}));
         QCOMPARE(form->Open1->text() + form->Hozo->text() + form->Close1->text(), u"開く保存閉じる"_s);
         QVERIFY(tk->errors.isEmpty());
         form->show();
@@ -222,6 +229,7 @@ private slots:
             QAccessibleInterface *a = QAccessible::queryAccessibleInterface(box);
             QVERIFY2(a, qPrintable(it.key()));
             QCOMPARE(a->text(QAccessible::Name), it.value());
+            QCOMPARE(box->property("placeholderText").toString(), it.value());   // grey when empty
             QVERIFY(box->testAttribute(Qt::WA_InputMethodEnabled)); // Japanese typed through the input method
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(form.get())->text(QAccessible::Name), form->windowTitle());
@@ -660,6 +668,141 @@ private slots:
         QCOMPARE(quiz.findChild<QPlainTextEdit *>(u"Memo1"_s)->toPlainText(), u"走る"_s);
         QCOMPARE(quiz.findChild<QLabel *>(u"Smon"_s)->text(), u"総数 2"_s);
         QCOMPARE(quiz.findChild<QLabel *>(u"Nmon"_s)->text(), u"残り 2"_s);
+    }
+
+    // A CSV file imported through the menu: the records it holds, or the one
+    // error it shows with the editor left as it was.
+    void importCsv_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("records");   // fields joined by "|"
+        QTest::addColumn<QString>("error");
+        const QByteArray bom = "\xEF\xBB\xBF";
+        const QString where = u"CSV の %1 行目 %2 列目: "_s;
+        const QString count = where + u"1 行には 7 項目 (分野、問題文、正答、誤答1、誤答2、誤答3、解説) が要りますが、この行は %3 項目です"_s;
+        const QString quote = where + u"引用符 \" の使い方が正しくありません (\" を含む項目は全体を \" で囲み、中の \" は \"\" と書きます)"_s;
+        const QString binary = where + u"文字として読めないバイト %3 があります (文字の CSV ファイルではないようです)"_s;
+        QTest::newRow("quotes, commas, blanks kept") << QByteArray("a,\"b,c\",\" c \",\"d\"\"e\",, f,g\r\n")
+            << u"a|b,c| c |d\"e|| f|g"_s << QString();
+        QTest::newRow("line breaks become one blank") << QByteArray("\"1\r\n2\",\"3\n4\",\"5\r6\",\"7\r\n\r\n8\",e,f,g")
+            << u"1 2|3 4|5 6|7  8|e|f|g"_s << QString();
+        QTest::newRow("UTF-8 with BOM, Japanese heading") << bom + u"分野,問題文,正答,誤答1,誤答2,誤答3,解説\r\n名詞,りんご,①,ｶﾀ,髙,x,説明\r\n"_s.toUtf8()
+            << u"名詞|りんご|①|ｶﾀ|髙|x|説明"_s << QString();
+        QTest::newRow("Shift-JIS, English heading, blank lines") << toSjis(u"Category,Question,Correct answer,Wrong answer 1,Wrong answer 2,Wrong answer 3,Explanation\n\n名詞,りんご,①,ｶﾀ,髙,x,説明\n\na,b,c,d,e,f,g\n"_s)
+            << u"名詞|りんご|①|ｶﾀ|髙|x|説明|a|b|c|d|e|f|g"_s << QString();
+        QTest::newRow("six fields") << QByteArray("a,b,c,d,e,f\r\n") << QString() << count.arg(1).arg(7).arg(6);
+        QTest::newRow("eight fields") << QByteArray("a,b,c,d,e,f,g\r\na,b,c,d,e,f,g,h\r\n") << QString() << count.arg(2).arg(8).arg(8);
+        QTest::newRow("emoji") << u"a,b,c,d,e,f,g\r\na,b,c,d,e😀,f,g\r\n"_s.toUtf8() << QString()
+            << where.arg(2).arg(5) + u"「😀」(U+1F600) は Shift-JIS で表せない文字です"_s;
+        QTest::newRow("NUL byte") << QByteArray("a,b,\"c\0", 7) << QString() << binary.arg(1).arg(3).arg(u"0x00"_s);
+        QTest::newRow("no Shift-JIS") << QByteArray("a,b,c,d,e,f,g\r\nx,\x82\x20,c,d,e,f,g") << QString() << binary.arg(2).arg(2).arg(u"0x82"_s);
+        QTest::newRow("no Shift-JIS character") << QByteArray("a,b,c,d,e,f,\x82\xA0\xFC\xFC") << QString() << binary.arg(1).arg(7).arg(u"0xFC"_s);
+        QTest::newRow("quote inside a field") << QByteArray("a,b\"c,c,d,e,f,g") << QString() << quote.arg(1).arg(2);
+        QTest::newRow("quote left open") << QByteArray("a,b,c,d,e,f,\"g\r\n") << QString() << quote.arg(1).arg(7);
+        QTest::newRow("heading only") << bom + csvColumns.join(u',').toUtf8() << QString() << u"CSV に問題が 1 問もありません"_s;
+    }
+    void importCsv()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, records);
+        QFETCH(QString, error);
+        open(file(threeRecords()));
+        const QString path = dir.filePath(u"単語 1.csv"_s);
+        writeFile(path, csv);
+        tk->paths.push_back(path);
+        form->Import1->trigger();
+        if (!error.isEmpty()) {
+            QCOMPARE(tk->errors, QStringList{errorDisplayText(error)});
+            QCOMPARE(lines(), threeRecords());
+            QCOMPARE(form->fileName, dir.filePath(u"q.dat"_s));
+            return;
+        }
+        const Lines fields = sjisLines(records.split(u'|'));
+        QCOMPARE(lines(), applied(newFile, {{0, toSjis(u"単語 1"_s)}, {2, QByteArray::number(fields.size() / 7)}}) + fields);
+        compareTexts({{u"Label1"_s, u"第 0 問"_s}, {u"Edit9"_s, u"単語 1"_s}, {u"Edit8"_s, QString::number(fields.size() / 7)}});
+        QCOMPARE(form->windowTitle(), u"★柚木塾  問題編集"_s);
+        form->Button6->click();   // a question file beside the CSV is proposed
+        QCOMPARE(tk->dialogs.last().settings.fileName, dir.filePath(u"単語 1.dat"_s));
+    }
+
+    // Exported records come back byte for byte; a line the CSV cannot carry is refused.
+    void exportCsv_data()
+    {
+        QTest::addColumn<Lines>("record");
+        QTest::addColumn<QByteArray>("row");   // the record's row; empty: refused with `error`
+        QTest::addColumn<QString>("error");
+        QTest::newRow("quotes, commas, blanks, empty") << Lines{"a", "b,c", "\"q\"", " s ", "", "\t", "x"}
+            << QByteArray("a,\"b,c\",\"\"\"q\"\"\", s ,,\t,x") << QString();
+        QTest::newRow("Japanese, NEC, half-width") << sjisLines({u"名詞"_s, u"①"_s, u"ｶﾀ"_s, u"髙"_s, u"～"_s, u"＼"_s, u"￢"_s})
+            << u"名詞,①,ｶﾀ,髙,～,＼,￢"_s.toUtf8() << QString();
+        QTest::newRow("no Shift-JIS") << Lines{"a", "b", "c", "d\x82", "e", "f", "g"} << QByteArray()
+            << u"CSV の 2 行目 4 列目: バイト 0x82 は文字として CSV に書き出せません"_s;
+        QTest::newRow("the other code of ￢") << Lines{"a", "b", "c", "d", "e", "f", "g\xEE\xF9"} << QByteArray()
+            << u"CSV の 2 行目 7 列目: バイト 0xEE は文字として CSV に書き出せません"_s;
+    }
+    void exportCsv()
+    {
+        QFETCH(Lines, record);
+        QFETCH(QByteArray, row);
+        QFETCH(QString, error);
+        open(file(threeRecords(0) + record + Lines{"partial"}));
+        const QString path = dir.filePath(QString::fromUtf8(QTest::currentDataTag()) + u".csv"_s);
+        tk->paths.push_back(path);
+        form->Export1->trigger();
+        if (!error.isEmpty()) {
+            QCOMPARE(tk->errors, QStringList{errorDisplayText(error)});
+            QCOMPARE(fileBytes(path), QByteArray("missing"));
+            return;
+        }
+        QCOMPARE(tk->dialogs.last().settings.fileName, dir.filePath(u"q.csv"_s));
+        QCOMPARE(fileBytes(path), "\xEF\xBB\xBF" + csvColumns.join(u',').toUtf8() + "\r\n" + row + "\r\n");
+        form->New1->trigger();
+        tk->paths.push_back(path);
+        form->Import1->trigger();
+        QCOMPARE(lines().mid(7), record);
+        QVERIFY(tk->errors.isEmpty());
+    }
+
+    void newFileAgain()
+    {
+        open(file(threeRecords()));
+        form->Button2->click();
+        form->New1->trigger();
+        QCOMPARE(lines(), newFile);
+        compareTexts({{u"Label1"_s, u"第 0 問"_s}, {u"Label2"_s, u"全 0 問"_s}, {u"Edit9"_s, u"タイトル"_s}});
+        QCOMPARE(form->windowTitle(), u"★柚木塾  問題編集"_s);
+        form->Button6->click();
+        QCOMPARE(tk->dialogs.last().settings.fileName, QString());
+    }
+
+    // Fifty questions from a spreadsheet, imported, saved and drilled.
+    void fiftyQuestionsDrilled_data()
+    {
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("UTF-8") << true;
+        QTest::newRow("Shift-JIS") << false;
+    }
+    void fiftyQuestionsDrilled()
+    {
+        QFETCH(bool, utf8);
+        QString csv = csvColumns.join(u',') + u"\r\n"_s;
+        for (int k = 1; k <= 50; ++k)
+            csv += u"名詞,「%1」を英語で,apple%1,orange,\"grape, red\",peach,説明 %1\r\n"_s.arg(k);
+        writeFile(dir.filePath(u"fifty.csv"_s), utf8 ? csv.toUtf8() : toSjis(csv));
+        tk->paths = {dir.filePath(u"fifty.csv"_s), dir.filePath(u"fifty.dat"_s)};
+        form->Import1->trigger();
+        form->Button6->click();
+        QVERIFY(tk->errors.isEmpty());
+        ScriptedToolkit quizToolkit;
+        TForm1 quiz(quizToolkit);
+        quizToolkit.paths.push_back(dir.filePath(u"fifty.dat"_s));
+        quiz.findChild<QAction *>(u"Open1"_s)->trigger();
+        QCOMPARE(quiz.findChild<QPlainTextEdit *>(u"Memo1"_s)->toPlainText(), u"「1」を英語で"_s);
+        QCOMPARE(quiz.findChild<QLabel *>(u"Nmon"_s)->text() + quiz.findChild<QLabel *>(u"Smon"_s)->text(), u"残り 50総数 50"_s);
+        for (QPushButton *answer : quiz.findChildren<QPushButton *>(QRegularExpression(u"^Button[1-4]$"_s)))
+            if (answer->text() == u"apple1"_s)
+                answer->click();
+        QCOMPARE(quiz.findChild<QLabel *>(u"Label1"_s)->text(), u"正 解！"_s);
     }
 
     void closeAndShowAgain()
