@@ -42,7 +42,7 @@ ROWS = [
     ("program, 100 MB open in both windows", "bytes", "both-windows/100MB:resident", "both-windows/100MB:files", None, None),
 ]
 
-SUFFIX = re.compile(r"^(iterations:\d+|repeats:\d+|real_time|manual_time)$")
+SUFFIX = re.compile(r"^(iterations:\d+|repeats:\d+|min_time:[\d.]+|real_time|manual_time)$")
 SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
