@@ -16,23 +16,51 @@ LineList::Writer LineList::writer = [](QIODevice &file, const QByteArray &text) 
 };
 
 namespace {
-// The first CR, LF or 0x00 in [from, to), or `to`: sixteen bytes at a time
-// where the processor allows, since this scan is most of a load's own work.
-const char *lineEnd(const char *from, const char *to)
+// Which of the sixteen bytes from `from` (fewer at `to`) are CR, LF or 0x00,
+// one bit each: sixteen at once where the processor allows, since this scan
+// is most of a load's own work.
+unsigned lineEnds(const char *from, const char *to)
 {
 #ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
-    for (; to - from >= 16; from += 16) {
+    if (to - from >= 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
-                                          _mm_cmpeq_epi8(bytes, nul));
-        if (const int found = _mm_movemask_epi8(ends))
-            return from + std::countr_zero(unsigned(found));
+        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+                                          _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+        return unsigned(_mm_movemask_epi8(ends));
     }
 #endif
-    while (from < to && *from != '\r' && *from != '\n' && *from != '\0')
-        ++from;
-    return from;
+    unsigned found = 0;
+    for (int i = 0; i < 16 && from + i < to; ++i)
+        if (from[i] == '\r' || from[i] == '\n' || from[i] == '\0')
+            found |= 1u << i;
+    return found;
+}
+
+// Calls `take(start, stop)` for each line of `text`, by the reading rules. The
+// text is scanned once, sixteen bytes at a time, whatever the lines' lengths.
+template <class Take>
+void forEachLine(QByteArrayView text, Take take)
+{
+    const char *const end = text.data() + text.size();
+    const char *line = text.data();
+    for (const char *chunk = line; chunk < end; chunk += 16)
+        for (unsigned found = lineEnds(chunk, end); found; found &= found - 1) {
+            const char *at = chunk + std::countr_zero(found);
+            if (at < line)
+                continue; // the LF of a CR LF, stepped over already
+            if (*at == '\0') {
+                if (at > line)
+                    take(line, at);
+                return;
+            }
+            take(line, at);
+            line = at + 1;
+            if (*at == '\r' && line < end && *line == '\n')
+                ++line;
+        }
+    if (line < end)
+        take(line, end);
 }
 
 } // namespace
@@ -305,28 +333,25 @@ LineList LineList::split(QByteArrayView text)
     // exact size and each line copied once.
     std::vector<const char *> from(static_cast<size_t>(blockLines));
     std::vector<qsizetype> ends(static_cast<size_t>(blockLines));
-    const char *cursor = text.data();
-    const char *const end = cursor + text.size();
-    while (cursor < end && *cursor != '\0') {
-        qsizetype n = 0, size = 0;
-        for (; n < blockLines && cursor < end && *cursor != '\0'; ++n) {
-            const char *stop = lineEnd(cursor, end);
-            from[size_t(n)] = cursor;
-            ends[size_t(n)] = size += stop - cursor;
-            cursor = stop;
-            if (cursor < end && *cursor == '\r')
-                ++cursor;
-            if (cursor < end && *cursor == '\n')
-                ++cursor;
-        }
-        Block block{QByteArray(size, Qt::Uninitialized), {ends.begin(), ends.begin() + n}};
+    qsizetype n = 0;
+    const auto addBlock = [&] {
+        Block block{QByteArray(ends[size_t(n - 1)], Qt::Uninitialized), {ends.begin(), ends.begin() + n}};
         for (qsizetype k = 0; k < n; ++k)
             if (const qsizetype length = ends[size_t(k)] - block.start(k))
                 std::memcpy(block.bytes.data() + block.start(k), from[size_t(k)], size_t(length));
         list.starts.push_back(list.lineCount);
         list.blocks.push_back(std::move(block));
         list.lineCount += int(n);
-    }
+        n = 0;
+    };
+    forEachLine(text, [&](const char *start, const char *stop) {
+        from[size_t(n)] = start;
+        ends[size_t(n)] = (n ? ends[size_t(n - 1)] : 0) + (stop - start);
+        if (++n == blockLines)
+            addBlock();
+    });
+    if (n)
+        addBlock();
     return list;
 }
 
