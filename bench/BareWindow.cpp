@@ -42,30 +42,41 @@ int main(int argc, char **argv)
     app.installEventFilter(&probe);
 
     QMainWindow window;
-    window.setWindowTitle(u"☆窓"_s);
+    window.setWindowTitle(u"☆柚木塾"_s);
     window.setFont(japanese(12));
     auto *client = new QWidget(&window);
     window.setCentralWidget(client);
-    for (int i = 0; i < 5; ++i)
-        add<QLabel>(client, 8 + 72 * i, 96, 59, 16, u"第 %1 問"_s.arg(i), japanese(16, true));
-    for (int i = 0; i < 2; ++i)
-        add<QLabel>(client, 8, 120 + 16 * i, 26, 13, u"分野"_s, japanese(13))->hide();
-    for (int i = 0; i < 2; ++i)
-        add<QLabel>(client, 327 + 59 * i, 128, 27, 12, u"残り"_s, japanese(12, true));
-    for (int i = 0; i < 6; ++i)
-        add<QPushButton>(client, 16 + 140 * (i % 3), i < 3 ? 0 : 290, 129, 17, u"読み込み"_s, japanese(12));
+    // The quiz window's captions where it has them, so that as many glyphs
+    // are drawn; two labels are hidden, as two of its are.
+    const QFont f16b = japanese(16, true), f13 = japanese(13), f12b = japanese(12, true);
+    const QFont f12 = japanese(12), f19b = japanese(19, true);
+    add<QLabel>(client, 8, 96, 59, 16, u"第    問"_s, f16b);
+    add<QLabel>(client, 80, 96, 41, 16, u"判 定"_s, f16b);
+    add<QLabel>(client, 136, 96, 41, 16, u"正 解"_s, f16b);
+    add<QLabel>(client, 368, 100, 7, 16, {}, f16b);
+    add<QLabel>(client, 384, 100, 7, 16, {}, f16b);
+    add<QLabel>(client, 8, 120, 26, 13, u"分野"_s, f13)->hide();
+    add<QLabel>(client, 8, 136, 26, 13, u"解説"_s, f13)->hide();
+    add<QLabel>(client, 327, 128, 24, 12, u"残り"_s, f12b);
+    add<QLabel>(client, 386, 128, 27, 12, u"総数"_s, f12b);
+    add<QPushButton>(client, 320, 218, 113, 57, u">>"_s, f12);
+    add<QPushButton>(client, 320, 185, 113, 27, u"正解・解説 表示"_s, f12);
+    add<QPushButton>(client, 296, 0, 129, 17, u"読み込み"_s, f12);
+    add<QPushButton>(client, 16, 0, 129, 17, u"閉じる"_s, f12);
     for (int i = 0; i < 4; ++i)
-        add<QPushButton>(client, 16, 153 + 32 * i, 297, 28, QString::number(i + 1), japanese(19, true));
+        add<QPushButton>(client, 16, 153 + 32 * i, 297, 28, QString::number(i + 1), f19b);
+    add<QPushButton>(client, 320, 153, 113, 27, u"記憶完了"_s, f12);
+    add<QPushButton>(client, 156, 0, 129, 17, u"保 存"_s, f12);
     auto *text = new QPlainTextEdit(client);
     text->setGeometry(16, 24, 409, 65);
-    text->setFont(japanese(19, true));
+    text->setFont(f19b);
 
     QMenu *first = window.menuBar()->addMenu(u"ファイル操作"_s);
     for (const QString &item : {u"開く"_s, u"保存"_s, u"編集"_s, u"問題の最初"_s, u"戻る"_s})
         first->addAction(item);
     first->addSeparator();
     first->addAction(u"終了"_s);
-    window.menuBar()->addMenu(u"「窓」 "_s)->addAction(u"about this"_s);
+    window.menuBar()->addMenu(u"「ピルモ英語」 "_s)->addAction(u"about this"_s);
     window.menuBar()->addAction(u"タイトル"_s);
 
     window.resize(440, 285 + window.menuBar()->sizeHint().height());
