@@ -44,7 +44,8 @@ void forEachLine(QByteArrayView text, Take take)
 {
     const char *const end = text.data() + text.size();
     const char *line = text.data();
-    for (const char *chunk = line; chunk < end; chunk += 16)
+    for (qsizetype step = 0; step < text.size(); step += 16) {
+        const char *const chunk = text.data() + step;
         for (unsigned found = lineEnds(chunk, end); found; found &= found - 1) {
             const char *at = chunk + std::countr_zero(found);
             if (at < line)
@@ -59,6 +60,7 @@ void forEachLine(QByteArrayView text, Take take)
             if (*at == '\r' && line < end && *line == '\n')
                 ++line;
         }
+    }
     if (line < end)
         take(line, end);
 }

@@ -50,7 +50,7 @@ public:
 
 private:
     // A block keeps its lines' bytes one after another in one buffer, and
-    // where each line ends in it: one allocation per block, not per line.
+    // where each line ends in it: two allocations per block, none per line.
     struct Block {
         QByteArray bytes;
         std::vector<qsizetype> ends;
