@@ -46,8 +46,9 @@ int main(int argc, char **argv)
     window.setFont(japanese(12));
     auto *client = new QWidget(&window);
     window.setCentralWidget(client);
-    // The quiz window's captions where it has them, so that as many glyphs
-    // are drawn; two labels are hidden, as two of its are.
+    // The quiz window's captions where it has them, and the text its text box
+    // shows at start with the sample settings, so that as many glyphs are
+    // drawn; two labels are hidden, as two of its are.
     const QFont f16b = japanese(16, true), f13 = japanese(13), f12b = japanese(12, true);
     const QFont f12 = japanese(12), f19b = japanese(19, true);
     add<QLabel>(client, 8, 96, 59, 16, u"第    問"_s, f16b);
@@ -67,7 +68,7 @@ int main(int argc, char **argv)
         add<QPushButton>(client, 16, 153 + 32 * i, 297, 28, QString::number(i + 1), f19b);
     add<QPushButton>(client, 320, 153, 113, 27, u"記憶完了"_s, f12);
     add<QPushButton>(client, 156, 0, 129, 17, u"保 存"_s, f12);
-    auto *text = new QPlainTextEdit(client);
+    auto *text = new QPlainTextEdit(u"    ★ピルモ英語 Ver2.0"_s, client);
     text->setGeometry(16, 24, 409, 65);
     text->setFont(f19b);
 
