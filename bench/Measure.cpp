@@ -1,14 +1,17 @@
 #include "Measure.h"
 #include <cstring>
-#include <fstream>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 extern char **environ;
 
 std::string runSelf(const std::vector<std::string> &args)
+{
+    return runChild("/proc/self/exe", args);
+}
+
+std::string runChild(const std::string &program, const std::vector<std::string> &args)
 {
     int out[2];
     if (pipe(out) != 0)
@@ -18,14 +21,14 @@ std::string runSelf(const std::vector<std::string> &args)
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
-    std::string self = "/proc/self/exe";
-    std::vector<char *> argv{self.data()};
+    std::string path = program;
+    std::vector<char *> argv{path.data()};
     std::vector<std::string> copies = args;
     for (std::string &arg : copies)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     pid_t child = -1;
-    const int failed = posix_spawn(&child, self.c_str(), &actions, nullptr, argv.data(), environ);
+    const int failed = posix_spawn(&child, path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     std::string printed;
@@ -37,32 +40,6 @@ std::string runSelf(const std::vector<std::string> &args)
     if (!failed)
         waitpid(child, &status, 0);
     return !failed && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? printed : std::string();
-}
-
-Memory memory()
-{
-    Memory m;
-    std::ifstream status("/proc/self/status");
-    for (std::string key; status >> key;) {
-        std::int64_t kb = 0;
-        if (key == "VmRSS:" && status >> kb)
-            m.resident = kb * 1024;
-        else if (key == "VmHWM:" && status >> kb)
-            m.peak = kb * 1024;
-    }
-    return m;
-}
-
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-std::int64_t monotonicNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 bool smoke = false;

@@ -1,6 +1,7 @@
 #pragma once
 // What the benchmarks measure with: a case beside its floor, a clock that all
 // processes share, a process's own memory, and fresh processes to measure in.
+#include "Process.h"
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <string>
@@ -9,19 +10,9 @@
 // Runs this benchmark program again with `args` and returns what it printed.
 // A fresh process owes nothing to this one's heap or to what it has loaded.
 std::string runSelf(const std::vector<std::string> &args);
-
-// Resident memory now and at its highest, in bytes.
-struct Memory {
-    std::int64_t resident = 0;
-    std::int64_t peak = 0;
-};
-Memory memory();
-// Starts the count of the highest resident memory again from now.
-void resetPeak();
-
-// Nanoseconds on the monotonic clock, which every process on the machine reads
-// alike, so that a child's reading can be set against its parent's.
-std::int64_t monotonicNs();
+// Runs `program` with `args` and returns what it printed, or nothing when it
+// failed.
+std::string runChild(const std::string &program, const std::vector<std::string> &args);
 
 // How long `work` takes, in seconds.
 template <class Work>
@@ -32,17 +23,25 @@ double secondsOf(Work work)
     return double(monotonicNs() - start) / 1e9;
 }
 
-// Runs a case and its floor in turn, once each per iteration, so that both
-// meet the same moment's noise; each returns the seconds its timed part took.
+// Runs a case and its floor in turn, once each per iteration and each first
+// every other time, so that both meet the same moment's noise and neither
+// always follows the other; each returns the seconds its timed part took.
 // The case's time is the benchmark's (manual time), the floor's the counter
 // "floor".
 template <class Case, class Floor>
 void paired(benchmark::State &state, Case runCase, Floor runFloor)
 {
     double floor = 0;
+    bool caseFirst = true;
     for (auto _ : state) {
-        state.SetIterationTime(runCase());
-        floor += runFloor();
+        if (caseFirst) {
+            state.SetIterationTime(runCase());
+            floor += runFloor();
+        } else {
+            floor += runFloor();
+            state.SetIterationTime(runCase());
+        }
+        caseFirst = !caseFirst;
     }
     state.counters["floor"] = floor / double(state.iterations());
 }

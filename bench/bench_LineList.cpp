@@ -15,16 +15,29 @@
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
-using Block = LineList::Block;
-using Blocks = std::vector<Block>;
 
 namespace {
 QString folder;
+constexpr qsizetype blockLines = LineList::blockLines;
 
 // ---- the floors, by hand ------------------------------------------------------
 
-// One read() of the whole file, split at each LF by memchr into blocks as
-// full as the list keeps them.
+// The list's storage, by hand: blocks of at most blockLines lines, each with
+// its lines' bytes one after another in one buffer and where each line ends.
+struct Block {
+    QByteArray bytes;
+    std::vector<qsizetype> ends;
+};
+using Blocks = std::vector<Block>;
+
+qsizetype startOf(const Block &block, qsizetype i)
+{
+    return i ? block.ends[size_t(i - 1)] : 0;
+}
+
+// One read() of the whole file into a buffer of its size, split at each LF by
+// memchr into blocks as full as the list keeps them, each block's buffer made
+// at its exact size once its lines are found.
 Blocks loadByHand(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -37,58 +50,89 @@ Blocks loadByHand(const QString &path)
         got += size_t(n);
     ::close(fd);
     Blocks blocks;
+    std::vector<const char *> from(static_cast<size_t>(blockLines));
     for (const char *at = text.get(), *end = at + got; at < end;) {
-        const void *found = std::memchr(at, '\n', size_t(end - at));
-        const char *lf = found ? static_cast<const char *>(found) : end;
-        const char *stop = lf > at && lf[-1] == '\r' ? lf - 1 : lf;
-        if (blocks.empty() || qsizetype(blocks.back().size()) == LineList::blockLines)
-            blocks.emplace_back().reserve(size_t(LineList::blockLines));
-        blocks.back().emplace_back(at, stop - at);
-        at = lf + 1;
+        Block &block = blocks.emplace_back();
+        qsizetype bytes = 0;
+        for (; qsizetype(block.ends.size()) < blockLines && at < end;) {
+            const void *found = std::memchr(at, '\n', size_t(end - at));
+            const char *lf = found ? static_cast<const char *>(found) : end;
+            const char *stop = lf > at && lf[-1] == '\r' ? lf - 1 : lf;
+            from[block.ends.size()] = at;
+            block.ends.push_back(bytes += stop - at);
+            at = lf + 1;
+        }
+        block.bytes = QByteArray(bytes, Qt::Uninitialized);
+        for (qsizetype i = 0; i < qsizetype(block.ends.size()); ++i)
+            std::memcpy(block.bytes.data() + startOf(block, i), from[size_t(i)],
+                        size_t(block.ends[size_t(i)] - startOf(block, i)));
     }
     return blocks;
 }
 
-// One buffer of every line and CR LF, and one write() of it.
-void saveByHand(const Blocks &blocks, const QString &path)
+// Every line and CR LF, in one buffer.
+QByteArray textByHand(const Blocks &blocks)
 {
-    size_t size = 0;
+    qsizetype size = 0;
     for (const Block &block : blocks)
-        for (const QByteArray &line : block)
-            size += size_t(line.size()) + 2;
-    const std::unique_ptr<char[]> text(new char[size]);
-    char *out = text.get();
+        size += block.bytes.size() + 2 * qsizetype(block.ends.size());
+    QByteArray text(size, Qt::Uninitialized);
+    char *out = text.data();
     for (const Block &block : blocks)
-        for (const QByteArray &line : block) {
-            std::memcpy(out, line.constData(), size_t(line.size()));
-            out += line.size();
+        for (qsizetype i = 0; i < qsizetype(block.ends.size()); ++i) {
+            const qsizetype start = startOf(block, i), length = block.ends[size_t(i)] - start;
+            std::memcpy(out, block.bytes.constData() + start, size_t(length));
+            out += length;
             *out++ = '\r';
             *out++ = '\n';
         }
+    return text;
+}
+
+void writeAll(int fd, const QByteArray &text)
+{
+    for (qsizetype put = 0; put < text.size();) {
+        const ssize_t n = ::write(fd, text.constData() + put, size_t(text.size() - put));
+        if (n <= 0)
+            break;
+        put += n;
+    }
+}
+
+// The text written over the old file in place, without a sync: what a save
+// costs that gives up keeping the old file whole.
+void saveInPlace(const Blocks &blocks, const QString &path)
+{
+    const QByteArray text = textByHand(blocks);
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    for (size_t put = 0; ssize_t n = put < size ? ::write(fd, text.get() + put, size - put) : 0;)
-        put += size_t(std::max<ssize_t>(n, 0));
+    writeAll(fd, text);
     ::close(fd);
+}
+
+// The text written to a new file beside the old one, synced, and renamed
+// over it: the least a save costs that never leaves the old file half written.
+void saveByHand(const Blocks &blocks, const QString &path)
+{
+    const QByteArray text = textByHand(blocks);
+    const QByteArray target = QFile::encodeName(path), temporary = target + ".new";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    writeAll(fd, text);
+    ::fdatasync(fd);
+    ::close(fd);
+    ::rename(temporary.constData(), target.constData());
 }
 
 bool same(const LineList &a, const LineList &b)
 {
-    if (a.Count() != b.Count())
-        return false;
-    for (int i = 0; i < a.Count(); ++i)
-        if (a.Get(i) != b.Get(i))
-            return false;
-    return true;
+    return a.Count() == b.Count() && a.joined() == b.joined();
 }
 
 bool same(const LineList &list, const Blocks &blocks)
 {
-    int i = 0;
+    qsizetype lines = 0;
     for (const Block &block : blocks)
-        for (const QByteArray &line : block)
-            if (i >= list.Count() || list.Get(i++) != line)
-                return false;
-    return i == list.Count();
+        lines += qsizetype(block.ends.size());
+    return list.Count() == lines && list.joined() == textByHand(blocks);
 }
 
 QByteArray readAll(const QString &path)
@@ -99,43 +143,53 @@ QByteArray readAll(const QString &path)
 
 // ---- load and save -------------------------------------------------------------
 
+// The previous load's lines are freed before each timing, so that both sides
+// start from the same heap.
 void load(benchmark::State &state, const QString &path)
 {
     LineList list;
     Blocks blocks;
-    paired(state, [&] { return secondsOf([&] { list.Load(path); }); },
-           [&] { return secondsOf([&] { blocks = loadByHand(path); }); });
+    paired(state, [&] {
+        list = LineList();
+        return secondsOf([&] { list.Load(path); });
+    }, [&] {
+        blocks = Blocks();
+        return secondsOf([&] { blocks = loadByHand(path); });
+    });
     if (!same(list, blocks))
         state.SkipWithError("Load and the floor read different lines");
     state.counters["bytes_per_line"] = double(QFile(path).size()) / list.Count();
 }
 
+// The floor is the same durable replace by hand; writing in place without a
+// sync is the counter "in_place", for comparison.
 void save(benchmark::State &state, const QString &path)
 {
     LineList list;
     list.Load(path);
     const Blocks blocks = loadByHand(path);
-    const QString saved = folder + u"/saved.dat"_s, savedByHand = folder + u"/saved-by-hand.dat"_s;
+    const QString saved = folder + u"/saved.dat"_s, savedByHand = folder + u"/saved-by-hand.dat"_s,
+                  inPlace = folder + u"/saved-in-place.dat"_s;
     // Each save starts with everything written before on the disk, as a save
     // does that the learner makes now and then; otherwise it would wait for
     // the last one's text to reach the disk before that file can go.
-    paired(state, [&] { sync(); return secondsOf([&] { list.Save(saved); }); },
-           [&] { sync(); return secondsOf([&] { saveByHand(blocks, savedByHand); }); });
-    if (readAll(saved) != readAll(path) || readAll(savedByHand) != readAll(path))
+    double inPlaceSeconds = 0;
+    paired(state, [&] { sync(); return secondsOf([&] { list.Save(saved); }); }, [&] {
+        sync();
+        inPlaceSeconds += secondsOf([&] { saveInPlace(blocks, inPlace); });
+        sync();
+        return secondsOf([&] { saveByHand(blocks, savedByHand); });
+    });
+    state.counters["in_place"] = inPlaceSeconds / double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    const QByteArray original = readAll(path);
+    if (readAll(saved) != original || readAll(savedByHand) != original || readAll(inPlace) != original)
         state.SkipWithError("a save wrote other bytes than the file loaded");
 }
 
 // ---- memory --------------------------------------------------------------------
 
-// What the allocator hands out for `n` bytes: glibc's chunk, with its header,
-// rounded up to 16 bytes.
-qint64 chunk(qint64 n)
-{
-    return std::max<qint64>(32, (n + 8 + 15) & ~qint64(15));
-}
-
-// In a fresh process: loads the file and prints the line count, the memory
-// before, after and at the peak of the load, and what the list must cost.
+// In a fresh process: loads the file and prints the line count and the memory
+// before, after and at the peak of the load.
 int loadMemoryChild(const char *path)
 {
     const Memory before = memory();
@@ -143,38 +197,27 @@ int loadMemoryChild(const char *path)
     LineList list;
     list.Load(QString::fromLocal8Bit(path));
     const Memory after = memory();
-    // Each line: its bytes with the array header and the terminating 0x00 (an
-    // empty line allocates nothing); each block: its array of the lines'
-    // places, and its start in the index.
-    qint64 own = 0;
-    for (int i = 0; i < list.Count(); ++i) {
-        const qint64 length = list.Get(i).size();
-        own += length ? chunk(qint64(sizeof(QArrayData)) + length + 1) : 0;
-    }
-    const qint64 blocks = (list.Count() + LineList::blockLines - 1) / LineList::blockLines;
-    own += blocks * (qint64(sizeof(Block)) + chunk(LineList::blockLines * qint64(sizeof(QByteArray))) + qint64(sizeof(int)));
-    std::printf("%d %lld %lld %lld %lld\n", list.Count(), (long long)before.resident,
-                (long long)after.resident, (long long)after.peak, (long long)own);
+    std::printf("%d %lld %lld %lld\n", list.Count(), (long long)before.resident, (long long)after.resident,
+                (long long)after.peak);
     return 0;
 }
 
+// The memory the loaded list holds, "held", and the highest during the load,
+// "peak", each beside the file's size, "file".
 void loadMemory(benchmark::State &state, const QString &path)
 {
-    long long lines = 0, before = 0, after = 0, peak = 0, own = 0;
+    long long lines = 0, before = 0, after = 0, peak = 0;
     for (auto _ : state) {
         const std::string printed = runSelf({"--load-memory", QFile::encodeName(path).toStdString()});
-        if (std::sscanf(printed.c_str(), "%lld %lld %lld %lld %lld", &lines, &before, &after, &peak, &own) != 5) {
+        if (std::sscanf(printed.c_str(), "%lld %lld %lld %lld", &lines, &before, &after, &peak) != 4) {
             state.SkipWithError("the measuring process failed");
             break;
         }
     }
-    if (state.error_occurred())
-        return;
-    const double list = double(after - before);
-    state.counters["per_line"] = list / double(lines);
-    state.counters["own_per_line"] = double(own) / double(lines);
+    state.counters["held"] = double(after - before);
     state.counters["peak"] = double(peak - before);
-    state.counters["file_plus_list"] = double(QFile(path).size()) + list;
+    state.counters["file"] = double(QFile(path).size());
+    state.counters["per_line"] = double(after - before) / double(std::max(lines, 1LL));
 }
 
 // ---- memorise and add ----------------------------------------------------------
@@ -193,9 +236,11 @@ Records records(int records)
     for (int i = 0; i < 7 * (records + 1); ++i) {
         const QByteArray &line = lines[i % lines.size()];
         r.list.Add(line);
-        if (r.blocks.empty() || qsizetype(r.blocks.back().size()) == LineList::blockLines)
-            r.blocks.emplace_back().reserve(size_t(LineList::blockLines));
-        r.blocks.back().push_back(line);
+        if (r.blocks.empty() || qsizetype(r.blocks.back().ends.size()) == blockLines)
+            r.blocks.emplace_back().ends.reserve(size_t(blockLines));
+        Block &block = r.blocks.back();
+        block.bytes += line;
+        block.ends.push_back(block.bytes.size());
     }
     return r;
 }
@@ -246,26 +291,46 @@ void memoriseSteps(LineList &list, int at)
     }
 }
 
-// The floor of memorise: the seven lines taken out of their block and put at
-// the end of the last one, which in blocks is what one std::rotate of them to
-// the end amounts to; then put back, untimed.
+// The `n` lines at `from` of `source` copied in before line `to` of `target`,
+// by hand: one gap opened in its buffer and in its ends.
+void copyLines(const Block &source, qsizetype from, qsizetype n, Block &target, qsizetype to)
+{
+    const qsizetype start = startOf(source, from), length = source.ends[size_t(from + n - 1)] - start;
+    const qsizetype at = startOf(target, to);
+    target.bytes.insert(at, QByteArrayView(source.bytes).sliced(start, length));
+    target.ends.insert(target.ends.begin() + to, source.ends.begin() + from, source.ends.begin() + from + n);
+    for (qsizetype i = to; i < to + n; ++i)
+        target.ends[size_t(i)] += at - start;
+    for (size_t i = size_t(to + n); i < target.ends.size(); ++i)
+        target.ends[i] += length;
+}
+
+// The `n` lines at `from` taken out of `block`, by hand.
+void eraseLines(Block &block, qsizetype from, qsizetype n)
+{
+    const qsizetype start = startOf(block, from), length = block.ends[size_t(from + n - 1)] - start;
+    block.bytes.remove(start, length);
+    block.ends.erase(block.ends.begin() + from, block.ends.begin() + from + n);
+    for (size_t i = size_t(from); i < block.ends.size(); ++i)
+        block.ends[i] -= length;
+}
+
+// The floor of memorise: the seven lines copied onto the end of the last
+// block and taken out of theirs; then put back, untimed. Lines that are at the
+// end already stay.
 double moveByHand(Blocks &blocks, qsizetype at)
 {
-    Block &from = blocks[size_t(at / LineList::blockLines)];
+    Block &from = blocks[size_t(at / blockLines)];
     Block &last = blocks.back();
-    const auto first = from.begin() + at % LineList::blockLines;
-    if (&from == &last) {
-        const double seconds = secondsOf([&] { std::rotate(first, first + 7, last.end()); });
-        std::rotate(first, last.end() - 7, last.end());
-        return seconds;
-    }
+    const qsizetype offset = at % blockLines;
+    if (&from == &last && offset + 7 == qsizetype(last.ends.size()))
+        return secondsOf([] {});
     const double seconds = secondsOf([&] {
-        last.insert(last.end(), std::make_move_iterator(first), std::make_move_iterator(first + 7));
-        from.erase(first, first + 7);
+        copyLines(from, offset, 7, last, qsizetype(last.ends.size()));
+        eraseLines(from, offset, 7);
     });
-    const auto back = from.begin() + at % LineList::blockLines;
-    from.insert(back, std::make_move_iterator(last.end() - 7), std::make_move_iterator(last.end()));
-    last.erase(last.end() - 7, last.end());
+    copyLines(last, qsizetype(last.ends.size()) - 7, 7, from, offset);
+    eraseLines(last, qsizetype(last.ends.size()) - 7, 7);
     return seconds;
 }
 
@@ -274,7 +339,7 @@ double moveByHand(Blocks &blocks, qsizetype at)
 template <class Move>
 void memoriseBy(benchmark::State &state, Records &r, int at, Move move)
 {
-    if (at % LineList::blockLines + 7 > LineList::blockLines)
+    if (at % blockLines + 7 > blockLines)
         state.SkipWithError("the record spans two blocks");
     else
         paired(state, [&] {
@@ -307,8 +372,8 @@ void memoriseContiguous(benchmark::State &state)
 {
     Records r = records(recordCount());
     QList<QByteArray> lines;
-    for (const Block &block : r.blocks)
-        lines.append(QList<QByteArray>(block.begin(), block.end()));
+    for (int i = 0; i < r.list.Count(); ++i)
+        lines << r.list.Get(i);
     const auto first = lines.begin() + 7;
     paired(state, [&] {
         const double seconds = secondsOf([&] { std::rotate(first, first + 7, lines.end()); });
@@ -330,11 +395,11 @@ void addSteps(LineList &list, const QList<QByteArray> &added)
 
 // The floor of the editor's add: one seven-line gap opened at line 7 of the
 // first block and filled; then closed, untimed.
-double gapByHand(Blocks &blocks, const QList<QByteArray> &added)
+double gapByHand(Blocks &blocks, const Block &added)
 {
     Block &first = blocks.front();
-    const double seconds = secondsOf([&] { first.insert(first.begin() + 7, added.begin(), added.end()); });
-    first.erase(first.begin() + 7, first.begin() + 14);
+    const double seconds = secondsOf([&] { copyLines(added, 0, 7, first, 7); });
+    eraseLines(first, 7, 7);
     return seconds;
 }
 
@@ -342,13 +407,18 @@ double gapByHand(Blocks &blocks, const QList<QByteArray> &added)
 template <class Add>
 void addBy(benchmark::State &state, Records &r, const QList<QByteArray> &added, Add add)
 {
+    Block byHand;
+    for (const QByteArray &line : added) {
+        byHand.bytes += line;
+        byHand.ends.push_back(byHand.bytes.size());
+    }
     paired(state, [&] {
         const double seconds = secondsOf([&] { add(r.list); });
         r.list.MoveToEnd(7, 7);
         for (int k = 0; k < 7; ++k)
             r.list.Delete(r.list.Count() - 1);
         return seconds;
-    }, [&] { return gapByHand(r.blocks, added); });
+    }, [&] { return gapByHand(r.blocks, byHand); });
 }
 
 // The editor's add: seven lines at line 7.
@@ -396,7 +466,10 @@ int main(int argc, char **argv)
             return 1;
         largest = path;
         const std::string size = std::to_string(megabytes) + "MB";
-        set(benchmark::RegisterBenchmark(("load/" + size).c_str(), load, path));
+        auto *loading = set(benchmark::RegisterBenchmark(("load/" + size).c_str(), load, path));
+        // A load of 100 MB takes a tenth of a second: enough of them to be steady.
+        if (!smoke && megabytes == 100)
+            loading->MinTime(3);
         set(benchmark::RegisterBenchmark(("save/" + size).c_str(), save, path), saves);
     }
     set(benchmark::RegisterBenchmark("memory/100MB", loadMemory, largest), 1)->Repetitions(1);

@@ -1,24 +1,22 @@
 // The windows' benchmarks: start-up to the quiz window's first paint beside a
-// bare window, and opening a file in the quiz window beside loading it. Each
+// bare window, opening a file in the quiz window beside loading it, and the
+// whole program's memory with a large file open in both windows. Each
 // case and its floor run in turn, once each per iteration, so that both meet
 // the same moment's noise.
 #include "Measure.h"
 #include "QuestionFile.h"
 #include "ScriptedToolkit.h"
-#include "app/Controls.h"
 #include "app/Sjis.h"
-#include "app/StartUp.h"
 #include "data/LineList.h"
+#include "editor/TForm2.h"
 #include "quiz/TForm1.h"
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
@@ -30,106 +28,102 @@ namespace {
 
 // ---- start-up, in a process of its own per run -----------------------------------
 
-// Once the first paint has been flushed, prints the clock, the peak memory and
-// the number of widgets, and ends the process on the spot.
-class FirstFrame : public QObject {
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !painted) {
-            painted = true;
-            QTimer::singleShot(0, [] {
-                std::printf("%lld %lld %lld\n", (long long)monotonicNs(), (long long)memory().peak,
-                            (long long)QApplication::allWidgets().size());
-                std::fflush(stdout);
-                std::_Exit(0);
-            });
-        }
-        return false;
-    }
-
-private:
-    bool painted = false;
-};
-
-// The program as it starts, or the bare window: one QMainWindow with the
-// Japanese font and as many widgets as the program makes, all labels.
-int firstFrameChild(char *argv0, const char *what, int widgets)
-{
-    int argc = 1;
-    QApplication app(argc, &argv0);
-    FirstFrame probe;
-    app.installEventFilter(&probe);
-    if (std::strcmp(what, "program") == 0) {
-        QDir::setCurrent(QStringLiteral(PIRUMO_SAMPLE_DIR));
-        return runProgram();
-    }
-    QMainWindow window;
-    window.setFont(japaneseFont(12));
-    auto *client = new QWidget(&window);
-    window.setCentralWidget(client);
-    for (int i = 0; i < widgets - 2; ++i) {
-        auto *label = new QLabel(u"問題%1"_s.arg(i), client);
-        label->move(8 + i % 8 * 54, 8 + i / 8 * 18);
-    }
-    window.resize(440, 24 + (widgets / 8 + 1) * 18);
-    window.show();
-    return app.exec();
-}
-
 // One start-up: the time from just before its process is made to its first
-// paint, the peak memory by then, and the number of widgets made.
+// paint and to the moment it is ready, the peak memory by the first paint,
+// and the number of widgets made by then.
 struct Frame {
-    qint64 elapsedNs = 0, peak = 0, widgets = 0;
+    qint64 paintNs = 0, readyNs = 0, peak = 0, widgets = 0;
 };
 
-std::optional<Frame> startOnce(const char *what, qint64 widgets)
+std::optional<Frame> startOnce(const char *program, const char *platform)
 {
     const qint64 start = monotonicNs();
-    const std::string printed = runSelf({"--first-frame", what, std::to_string(widgets)});
-    long long ns = 0, peak = 0, count = 0;
-    if (std::sscanf(printed.c_str(), "%lld %lld %lld", &ns, &peak, &count) != 3)
+    const std::string printed = runChild(program, {platform});
+    long long painted = 0, peak = 0, widgets = 0, ready = 0;
+    if (std::sscanf(printed.c_str(), "%lld %lld %lld %lld", &painted, &peak, &widgets, &ready) != 4)
         return std::nullopt;
-    return Frame{ns - start, peak, count};
+    return Frame{painted - start, ready - start, peak, widgets};
 }
 
-// How many widgets the program has made by its first paint.
-qint64 programWidgets()
+// The program beside the bare window, each first every other time. The
+// case's time is the benchmark's, the floor's its counter "floor"; "ready" is
+// when the program has made the editor and the about box; likewise the peak
+// memory, "peak" and "floor_peak".
+void startUp(benchmark::State &state, const char *platform)
 {
-    static const qint64 widgets = [] {
-        const auto f = startOnce("program", 0);
-        return f ? f->widgets : 0;
-    }();
-    return widgets;
-}
-
-// The case's time is the benchmark's, the floor's its counter "floor";
-// likewise the peak memory, "peak" and "floor_peak".
-void startUp(benchmark::State &state)
-{
-    const qint64 widgets = programWidgets();
-    if (widgets == 0) {
-        state.SkipWithError("the program did not start");
+    if (std::strcmp(platform, "xcb") == 0 && qEnvironmentVariableIsEmpty("DISPLAY")) {
+        state.SkipWithError("no X display: run under xvfb-run");
         return;
     }
-    double floor = 0, peak = 0, floorPeak = 0;
+    double floor = 0, ready = 0, peak = 0, floorPeak = 0, widgets = 0, floorWidgets = 0;
+    bool programFirst = true;
     for (auto _ : state) {
-        const auto program = startOnce("program", widgets);
-        const auto bare = startOnce("bare", widgets);
-        if (!program || !bare || program->widgets != widgets || bare->widgets != widgets) {
-            state.SkipWithError("no first paint, or another number of widgets");
+        std::optional<Frame> program, bare;
+        if (programFirst)
+            program = startOnce(STARTED_PROGRAM, platform), bare = startOnce(BARE_WINDOW, platform);
+        else
+            bare = startOnce(BARE_WINDOW, platform), program = startOnce(STARTED_PROGRAM, platform);
+        programFirst = !programFirst;
+        if (!program || !bare) {
+            state.SkipWithError("a start-up did not paint");
             break;
         }
-        state.SetIterationTime(double(program->elapsedNs) / 1e9);
-        floor += double(bare->elapsedNs) / 1e9;
+        state.SetIterationTime(double(program->paintNs) / 1e9);
+        floor += double(bare->paintNs) / 1e9;
+        ready += double(program->readyNs) / 1e9;
         peak += double(program->peak);
         floorPeak += double(bare->peak);
+        widgets = double(program->widgets);
+        floorWidgets = double(bare->widgets);
     }
     const double runs = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
     state.counters["floor"] = floor / runs;
+    state.counters["ready"] = ready / runs;
     state.counters["peak"] = peak / runs;
     state.counters["floor_peak"] = floorPeak / runs;
-    state.counters["widgets"] = double(widgets);
+    state.counters["widgets"] = widgets;
+    state.counters["floor_widgets"] = floorWidgets;
+}
+
+// ---- the whole program with a file open in both windows ------------------------
+
+// In a fresh process: the quiz window and the editor, shown, each with the
+// file opened through its own command; prints the resident memory then.
+int bothWindowsChild(char *argv0, const char *path)
+{
+    int argc = 1;
+    QApplication app(argc, &argv0);
+    QDir::setCurrent(QStringLiteral(PIRUMO_SAMPLE_DIR));
+    ScriptedToolkit tk;
+    TForm1 quiz(tk);
+    TForm2 editor(tk);
+    quiz.show();
+    editor.show();
+    tk.paths.push_back(QString::fromLocal8Bit(path));
+    quiz.findChild<QPushButton *>(u"Yomikomi"_s)->click();
+    tk.paths.push_back(QString::fromLocal8Bit(path));
+    editor.findChild<QAction *>(u"Open1"_s)->trigger();
+    QApplication::processEvents();
+    if (!tk.errors.isEmpty() || !tk.paths.empty())
+        return 1;
+    std::printf("%lld\n", (long long)memory().resident);
+    return 0;
+}
+
+// The case's figure is the counter "resident", beside "files": the file's size
+// twice, one copy for each window's list.
+void bothWindows(benchmark::State &state, const QString &path)
+{
+    long long resident = 0;
+    for (auto _ : state) {
+        const std::string printed = runSelf({"--both-windows", QFile::encodeName(path).toStdString()});
+        if (std::sscanf(printed.c_str(), "%lld", &resident) != 1) {
+            state.SkipWithError("the measuring process failed");
+            break;
+        }
+    }
+    state.counters["resident"] = double(resident);
+    state.counters["files"] = 2.0 * double(QFile(path).size());
 }
 
 // ---- opening a file in the quiz window -------------------------------------------
@@ -182,8 +176,8 @@ void openLongLine(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "--first-frame") == 0)
-        return firstFrameChild(argv[0], argv[2], std::atoi(argv[3]));
+    if (argc == 3 && std::strcmp(argv[1], "--both-windows") == 0)
+        return bothWindowsChild(argv[0], argv[2]);
     smoke = takeSmokeFlag(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
@@ -192,27 +186,30 @@ int main(int argc, char **argv)
     QApplication app(qtArgc, argv);
 
     QTemporaryDir dir;
+    const qsizetype unit = smoke ? 1024 : 1024 * 1024;
     questionPath = dir.filePath(u"10MB.dat"_s);
-    const QList<QByteArray> lines = questionLines(10 * (smoke ? 1024 : 1024 * 1024));
+    const QList<QByteArray> lines = questionLines(10 * unit);
     firstQuestion = lines[8];
-    QFile file(questionPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(questionFile(lines)) < 0)
-        return 1;
-    file.close();
-
+    const QString largest = dir.filePath(u"100MB.dat"_s);
+    // A file whose first question is one line of 10 MB without a blank.
     longLinePath = dir.filePath(u"10MB-line.dat"_s);
     QList<QByteArray> longLine = questionLines(1);
-    longLine[8] = QByteArray(10 * (smoke ? 1024 : 1024 * 1024), 'a');
+    longLine[8] = QByteArray(10 * unit, Qt::Uninitialized);
     for (qsizetype i = 0; i < longLine[8].size(); ++i)
         longLine[8][i] = char('a' + i % 26);
-    QFile longFile(longLinePath);
-    if (!longFile.open(QIODevice::WriteOnly) || longFile.write(questionFile(longLine)) < 0)
-        return 1;
-    longFile.close();
+    for (const auto &[path, text] : {std::pair{questionPath, questionFile(lines)},
+                                     {largest, questionFile(questionLines(100 * unit))},
+                                     {longLinePath, questionFile(longLine)}}) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0)
+            return 1;
+    }
 
-    set(benchmark::RegisterBenchmark("startup", startUp), 30);
+    for (const char *platform : {"offscreen", "xcb"})
+        set(benchmark::RegisterBenchmark((std::string("startup/") + platform).c_str(), startUp, platform), 30);
     set(benchmark::RegisterBenchmark("open/10MB", openInQuizWindow));
     set(benchmark::RegisterBenchmark("open/10MB-line", openLongLine));
+    set(benchmark::RegisterBenchmark("both-windows/100MB", bothWindows, largest), 1)->Repetitions(1);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

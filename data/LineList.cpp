@@ -16,42 +16,123 @@ LineList::Writer LineList::writer = [](QIODevice &file, const QByteArray &text) 
 };
 
 namespace {
-// The first CR, LF or 0x00 in [from, to), or `to`: sixteen bytes at a time
-// where the processor allows, since this scan is most of a load's own work.
-const char *lineEnd(const char *from, const char *to)
+// Which of the sixteen bytes from `from` (fewer at `to`) are CR, LF or 0x00,
+// one bit each: sixteen at once where the processor allows, since this scan
+// is most of a load's own work.
+unsigned lineEnds(const char *from, const char *to)
 {
 #ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
-    for (; to - from >= 16; from += 16) {
+    if (to - from >= 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
-                                          _mm_cmpeq_epi8(bytes, nul));
-        if (const int found = _mm_movemask_epi8(ends))
-            return from + std::countr_zero(unsigned(found));
+        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+                                          _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+        return unsigned(_mm_movemask_epi8(ends));
     }
 #endif
-    while (from < to && *from != '\r' && *from != '\n' && *from != '\0')
-        ++from;
-    return from;
+    unsigned found = 0;
+    for (int i = 0; i < 16 && from + i < to; ++i)
+        if (from[i] == '\r' || from[i] == '\n' || from[i] == '\0')
+            found |= 1u << i;
+    return found;
 }
 
-// Calls `take(start, length)` for each line of `text`, by the reading rules.
+// Calls `take(start, stop)` for each line of `text`, by the reading rules. The
+// text is scanned once, sixteen bytes at a time, whatever the lines' lengths.
 template <class Take>
 void forEachLine(QByteArrayView text, Take take)
 {
-    const char *cursor = text.data();
-    const char *const end = cursor + text.size();
-    while (cursor < end && *cursor != '\0') {
-        const char *stop = lineEnd(cursor, end);
-        take(cursor, stop - cursor);
-        cursor = stop;
-        if (cursor < end && *cursor == '\r')
-            ++cursor;
-        if (cursor < end && *cursor == '\n')
-            ++cursor;
+    const char *const end = text.data() + text.size();
+    const char *line = text.data();
+    for (qsizetype step = 0; step < text.size(); step += 16) {
+        const char *const chunk = text.data() + step;
+        for (unsigned found = lineEnds(chunk, end); found; found &= found - 1) {
+            const char *at = chunk + std::countr_zero(found);
+            if (at < line)
+                continue; // the LF of a CR LF, stepped over already
+            if (*at == '\0') {
+                if (at > line)
+                    take(line, at);
+                return;
+            }
+            take(line, at);
+            line = at + 1;
+            if (*at == '\r' && line < end && *line == '\n')
+                ++line;
+        }
+    }
+    if (line < end)
+        take(line, end);
+}
+
+} // namespace
+
+QByteArrayView LineList::Block::line(qsizetype i) const
+{
+    return QByteArrayView(bytes.constData() + start(i), ends[size_t(i)] - start(i));
+}
+
+void LineList::Block::moveEnds(qsizetype from, qsizetype by)
+{
+    for (size_t i = size_t(from); i < ends.size(); ++i)
+        ends[i] += by;
+}
+
+// Each change to a block makes its one allocation before it changes anything,
+// or undoes the step it made, so a failure leaves the block as it was.
+void LineList::Block::append(QByteArrayView line)
+{
+    ends.push_back(bytes.size() + line.size());
+    try {
+        bytes.append(line);
+    } catch (...) {
+        ends.pop_back();
+        throw;
     }
 }
-} // namespace
+
+void LineList::Block::insert(qsizetype at, const QByteArray *lines, qsizetype n)
+{
+    QByteArray text;
+    for (qsizetype k = 0; k < n; ++k)
+        text += lines[k];
+    const qsizetype from = start(at);
+    ends.insert(ends.begin() + at, size_t(n), from);
+    try {
+        bytes.insert(from, text);
+    } catch (...) {
+        ends.erase(ends.begin() + at, ends.begin() + at + n);
+        throw;
+    }
+    moveEnds(at + n, text.size());
+    for (qsizetype k = 0, end = from; k < n; ++k)
+        ends[size_t(at + k)] = end += lines[k].size();
+}
+
+void LineList::Block::replace(qsizetype at, QByteArrayView line)
+{
+    const qsizetype from = start(at), length = ends[size_t(at)] - from;
+    bytes.replace(from, length, line);
+    moveEnds(at, line.size() - length);
+}
+
+void LineList::Block::erase(qsizetype at, qsizetype n)
+{
+    const qsizetype from = start(at), length = ends[size_t(at + n - 1)] - from;
+    bytes.remove(from, length);
+    ends.erase(ends.begin() + at, ends.begin() + at + n);
+    moveEnds(at, -length);
+}
+
+LineList::Block LineList::Block::part(qsizetype from, qsizetype to) const
+{
+    const qsizetype base = start(from);
+    Block block{QByteArray(bytes.constData() + base, start(to) - base), {}};
+    block.ends.reserve(size_t(to - from));
+    for (qsizetype i = from; i < to; ++i)
+        block.ends.push_back(ends[size_t(i)] - base);
+    return block;
+}
 
 void LineList::check(int index, int limit) const
 {
@@ -80,17 +161,24 @@ void LineList::shift(qsizetype fromBlock, int lines)
         starts[b] += lines;
 }
 
-void LineList::append(QByteArray line)
+void LineList::append(QByteArrayView line)
 {
     // A full last block is left full and a new one begun, so a list that is
-    // loaded or built line by line has no room to spare in its blocks.
-    if (blocks.empty() || qsizetype(blocks.back().size()) >= blockLines) {
+    // built line by line has no room to spare in its blocks.
+    if (blocks.empty() || blocks.back().size() >= blockLines) {
         Block block;
-        block.reserve(size_t(blockLines));
-        blocks.push_back(std::move(block));
+        block.ends.reserve(size_t(blockLines));
+        block.append(line);
         starts.push_back(lineCount);
+        try {
+            blocks.push_back(std::move(block));
+        } catch (...) {
+            starts.pop_back();
+            throw;
+        }
+    } else {
+        blocks.back().append(line);
     }
-    blocks.back().push_back(std::move(line));
     ++lineCount;
 }
 
@@ -103,29 +191,29 @@ void LineList::insertLines(int index, const QByteArray *lines, qsizetype n)
     }
     const Place at = locate(index);
     Block &block = blocks[size_t(at.block)];
-    block.insert(block.begin() + at.offset, lines, lines + n);
+    block.insert(at.offset, lines, n);
     lineCount += int(n);
     shift(at.block + 1, int(n));
-    if (qsizetype(block.size()) > blockLines)
+    if (block.size() > blockLines)
         splitBlock(at.block);
 }
 
 void LineList::splitBlock(qsizetype b)
 {
     // Into nearly equal parts of at most blockLines, each at least half full.
-    const qsizetype size = qsizetype(blocks[size_t(b)].size());
+    const qsizetype size = blocks[size_t(b)].size();
     const qsizetype parts = (size + blockLines - 1) / blockLines;
     const qsizetype each = (size + parts - 1) / parts;
     // All that may fail comes first, so a failure leaves the list whole.
-    std::vector<Block> rest(size_t((size - 1) / each));
-    for (Block &part : rest)
-        part.reserve(size_t(each));
+    std::vector<Block> rest;
+    rest.reserve(size_t(parts - 1));
+    for (qsizetype from = each; from < size; from += each)
+        rest.push_back(blocks[size_t(b)].part(from, std::min(from + each, size)));
     blocks.reserve(blocks.size() + rest.size());
     starts.reserve(starts.size() + rest.size());
     Block &full = blocks[size_t(b)];
-    for (qsizetype i = each; i < size; ++i)
-        rest[size_t(i / each - 1)].push_back(std::move(full[size_t(i)]));
-    full.erase(full.begin() + each, full.end());
+    full.bytes.truncate(full.ends[size_t(each - 1)]);
+    full.ends.resize(size_t(each));
     blocks.insert(blocks.begin() + b + 1, std::make_move_iterator(rest.begin()),
                   std::make_move_iterator(rest.end()));
     starts.insert(starts.begin() + b + 1, rest.size(), 0);
@@ -134,39 +222,37 @@ void LineList::splitBlock(qsizetype b)
 
 void LineList::eraseLines(int index, qsizetype n)
 {
-    const Place at = locate(index);
-    qsizetype b = at.block, offset = at.offset, left = n;
-    while (left > 0) {
-        Block &block = blocks[size_t(b)];
-        const qsizetype taken = std::min(left, qsizetype(block.size()) - offset);
-        block.erase(block.begin() + offset, block.begin() + offset + taken);
-        left -= taken;
-        offset = 0;
-        if (block.empty()) {
-            blocks.erase(blocks.begin() + b);
-            starts.erase(starts.begin() + b);
+    // The count and the index are brought up to date block by block, so the
+    // list is whole should a later block fail to change.
+    Place at = locate(index);
+    for (qsizetype left = n; left > 0;) {
+        Block &block = blocks[size_t(at.block)];
+        const qsizetype taken = std::min(left, block.size() - at.offset);
+        if (taken == block.size()) {
+            blocks.erase(blocks.begin() + at.block);
+            starts.erase(starts.begin() + at.block);
         } else {
-            ++b;
+            block.erase(at.offset, taken);
+            at = {at.block + 1, 0};
         }
+        lineCount -= int(taken);
+        shift(at.block, -int(taken));
+        left -= taken;
     }
-    lineCount -= int(n);
-    // Only the blocks touched need counting; those behind them move up by n.
-    renumber(at.block, b);
-    shift(b, -int(n));
 }
 
 QByteArray LineList::Get(int index) const
 {
     check(index, Count());
     const Place at = locate(index);
-    return blocks[size_t(at.block)][size_t(at.offset)];
+    return blocks[size_t(at.block)].line(at.offset).toByteArray();
 }
 
 void LineList::Put(int index, const QByteArray &text)
 {
     check(index, Count());
     const Place at = locate(index);
-    blocks[size_t(at.block)][size_t(at.offset)] = text;
+    blocks[size_t(at.block)].replace(at.offset, text);
 }
 
 void LineList::Insert(int index, const QByteArray &text)
@@ -213,9 +299,15 @@ void LineList::MoveToEnd(int index, int count)
     try {
         Place at = locate(index);
         for (qsizetype k = 0; k < moved; ++k) {
-            if (at.offset == qsizetype(blocks[size_t(at.block)].size()))
+            if (at.offset == blocks[size_t(at.block)].size())
                 at = {at.block + 1, 0};
-            append(blocks[size_t(at.block)][size_t(at.offset++)]);
+            const QByteArrayView line = blocks[size_t(at.block)].line(at.offset++);
+            // A line of the last block is copied first: appending may move
+            // that block's buffer. Other blocks' buffers stay where they are.
+            if (at.block + 1 == qsizetype(blocks.size()))
+                append(line.toByteArray());
+            else
+                append(line);
         }
     } catch (...) {
         if (Count() > end)
@@ -227,27 +319,51 @@ void LineList::MoveToEnd(int index, int count)
 
 void LineList::Load(const QString &path)
 {
-    const QByteArray content = readRegularFile(path);
-    LineList loaded;
-    forEachLine(content, [&](const char *start, qsizetype length) {
-        loaded.append(QByteArray(start, length));
+    *this = split(readRegularFile(path));
+}
+
+LineList LineList::split(QByteArrayView text)
+{
+    LineList list;
+    // A block's lines are found first, so that its buffer is made at its
+    // exact size and each line copied once.
+    std::vector<const char *> from(static_cast<size_t>(blockLines));
+    std::vector<qsizetype> ends(static_cast<size_t>(blockLines));
+    qsizetype n = 0;
+    const auto addBlock = [&] {
+        Block block{QByteArray(ends[size_t(n - 1)], Qt::Uninitialized), {ends.begin(), ends.begin() + n}};
+        for (qsizetype k = 0; k < n; ++k)
+            if (const qsizetype length = ends[size_t(k)] - block.start(k))
+                std::memcpy(block.bytes.data() + block.start(k), from[size_t(k)], size_t(length));
+        list.starts.push_back(list.lineCount);
+        list.blocks.push_back(std::move(block));
+        list.lineCount += int(n);
+        n = 0;
+    };
+    forEachLine(text, [&](const char *start, const char *stop) {
+        from[size_t(n)] = start;
+        ends[size_t(n)] = (n ? ends[size_t(n - 1)] : 0) + (stop - start);
+        if (++n == blockLines)
+            addBlock();
     });
-    *this = std::move(loaded);
+    if (n)
+        addBlock();
+    return list;
 }
 
 QByteArray LineList::joined() const
 {
     qsizetype size = 0;
     for (const Block &block : blocks)
-        for (const QByteArray &line : block)
-            size += line.size() + 2;
+        size += block.bytes.size() + 2 * block.size();
     if (size == 0)
         return {};
     QByteArray text(size, Qt::Uninitialized);
     char *out = text.data();
     for (const Block &block : blocks)
-        for (const QByteArray &line : block) {
-            std::memcpy(out, line.constData(), size_t(line.size()));
+        for (qsizetype i = 0; i < block.size(); ++i) {
+            const QByteArrayView line = block.line(i);
+            std::memcpy(out, line.data(), size_t(line.size()));
             out += line.size();
             *out++ = '\r';
             *out++ = '\n';

@@ -2,6 +2,7 @@
 // The line list: an ordered list of byte lines that loads a whole text file and
 // saves a whole list. Lines are bytes, never converted.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <vector>
@@ -42,16 +43,35 @@ public:
 
     // The lines are kept in blocks of at most blockLines, so that inserting or
     // moving a few lines shifts one block, never the whole list.
-    using Block = std::vector<QByteArray>;
     static constexpr qsizetype blockLines = 4096;
 
+    // The lines of `text` by the reading rules: CR LF, LF or CR ends a line,
+    // and 0x00 or the end of the text ends the text.
+    static LineList split(QByteArrayView text);
+
 private:
+    // A block keeps its lines' bytes one after another in one buffer, and
+    // where each line ends in it: two allocations per block, none per line.
+    struct Block {
+        QByteArray bytes;
+        std::vector<qsizetype> ends;
+
+        qsizetype size() const { return qsizetype(ends.size()); }
+        qsizetype start(qsizetype i) const { return i ? ends[size_t(i - 1)] : 0; }
+        QByteArrayView line(qsizetype i) const;
+        void append(QByteArrayView line);
+        void insert(qsizetype at, const QByteArray *lines, qsizetype n);
+        void replace(qsizetype at, QByteArrayView line);
+        void erase(qsizetype at, qsizetype n);
+        Block part(qsizetype from, qsizetype to) const;
+        void moveEnds(qsizetype from, qsizetype by);
+    };
     struct Place {
         qsizetype block, offset;
     };
     Place locate(int index) const;
     void check(int index, int limit) const;
-    void append(QByteArray line);
+    void append(QByteArrayView line);
     void insertLines(int index, const QByteArray *lines, qsizetype n);
     void eraseLines(int index, qsizetype n);
     void splitBlock(qsizetype b);

@@ -390,6 +390,70 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList({u"full.dat*"_s}, QDir::Files | QDir::Hidden),
                  QStringList{u"full.dat"_s}); // no temporary file left behind
     }
+
+    // A loaded list keeps each block's lines in one buffer made to its size.
+    // Every edit, at the blocks' edges too, must give what a plain array
+    // gives, and leave a copy taken before it as it was.
+    void editsOnALoadedList_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("emptyLines");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("text");
+        const int block = int(LineList::blockLines), count = 3 * block + 5;
+        for (bool empty : {false, true}) {
+            const char *lines = empty ? "empty lines" : "numbered lines";
+            QTest::addRow("%s: Put longer at a block's first line", lines)
+                << count << empty << u"Put"_s << block << "a line longer than any before"_ba;
+            QTest::addRow("%s: Put empty at a block's last line", lines) << count << empty << u"Put"_s << block - 1 << QByteArray();
+            QTest::addRow("%s: Put 0x00, CR and LF", lines) << count << empty << u"Put"_s << 0 << QByteArray("x\0\r\ny", 5);
+            QTest::addRow("%s: Insert at a block's start", lines) << count << empty << u"Insert"_s << block << "new"_ba;
+            QTest::addRow("%s: Delete a block's last line", lines) << count << empty << u"Delete"_s << 2 * block - 1 << QByteArray();
+            QTest::addRow("%s: MoveToEnd across blocks", lines) << count << empty << u"MoveToEnd"_s << block - 3 << QByteArray();
+            QTest::addRow("%s: InsertBlock into a full block", lines) << count << empty << u"InsertBlock"_s << 7 << "new "_ba;
+        }
+        QTest::newRow("two full blocks: Insert at Count") << 2 * block << false << u"Insert"_s << 2 * block << "new"_ba;
+        QTest::newRow("two full blocks: Delete the last line") << 2 * block << false << u"Delete"_s << 2 * block - 1 << QByteArray();
+        QTest::newRow("one line: Delete it") << 1 << false << u"Delete"_s << 0 << QByteArray();
+    }
+    void editsOnALoadedList()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, emptyLines);
+        QFETCH(QString, operation);
+        QFETCH(int, index);
+        QFETCH(QByteArray, text);
+        Lines plain = emptyLines ? Lines(count) : numbered(count);
+        writeFile(path(u"loaded.dat"_s), fileOf(plain));
+        LineList list;
+        list.Load(path(u"loaded.dat"_s));
+        const LineList copy = list;
+        const Lines before = plain;
+        if (operation == u"Put"_s) {
+            list.Put(index, text);
+            plain[index] = text;
+        } else if (operation == u"Insert"_s) {
+            list.Insert(index, text);
+            plain.insert(index, text);
+        } else if (operation == u"Delete"_s) {
+            list.Delete(index);
+            plain.removeAt(index);
+        } else if (operation == u"MoveToEnd"_s) {
+            list.MoveToEnd(index, 7);
+            const Lines run = plain.mid(index, 7);
+            plain.remove(index, 7);
+            plain << run;
+        } else {
+            const Lines run = numbered(7, text);
+            list.InsertBlock(index, run);
+            for (qsizetype k = 0; k < run.size(); ++k)
+                plain.insert(index + k, run[k]);
+        }
+        QCOMPARE(linesOf(list), plain);
+        QCOMPARE(list.joined(), fileOf(plain));
+        QCOMPARE(linesOf(copy), before);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_LineList)
