@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
+#include <QTextToSpeech>
 #include <QTimer>
 #include <QUrl>
 #include <QtEndian>
@@ -37,7 +38,10 @@ void waitFor(Sender *sender, Signal signal, Done done, int boundMs)
 } // namespace
 
 QtToolkit::QtToolkit() : startFolder(QDir::current()) {}
-QtToolkit::~QtToolkit() = default;
+QtToolkit::~QtToolkit()
+{
+    stopSpeaking();
+}
 
 int QtToolkit::messageBox(QWidget *owner, const QString &text, const QString &caption,
                           Buttons buttons)
@@ -177,6 +181,36 @@ void QtToolkit::playWave(const QString &path, qint64 durationMs)
         return started && !effect->isPlaying();
     }, int(durationMs) + 500);
     effect->stop();
+}
+
+namespace {
+// Qt's offline English engine, which runs in the program itself.
+const QString speechEngine = u"flite"_s;
+} // namespace
+
+bool QtToolkit::canSpeak()
+{
+    if (speech && speech->errorReason() == QTextToSpeech::ErrorReason::Initialization)
+        return false;
+    static const bool installed = QTextToSpeech::availableEngines().contains(speechEngine);
+    return installed && !QMediaDevices::audioOutputs().isEmpty();
+}
+
+void QtToolkit::speak(const QString &text)
+{
+    if (!speech) {
+        speech = std::make_unique<QTextToSpeech>(speechEngine);
+        speech->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    speech->stop();
+    if (!text.isEmpty())
+        speech->say(text);
+}
+
+void QtToolkit::stopSpeaking()
+{
+    if (speech)
+        speech->stop();
 }
 
 void QtToolkit::openAddress(const QString &address)

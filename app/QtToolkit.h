@@ -8,6 +8,7 @@
 #include <memory>
 
 class QSoundEffect;
+class QTextToSpeech;
 
 class QtToolkit : public Toolkit {
 public:
@@ -23,6 +24,9 @@ public:
     void showError(const QString &text) override;
     void seedRandom(quint32 seed) override { random.seed(seed); }
     int nextRandom() override { return random.next(); }
+    void speak(const QString &text) override;
+    void stopSpeaking() override;
+    bool canSpeak() override;
 
     // Where a bare sound name is found: the current folder first, then the
     // folder the program was started in (a dialog may have changed the current
@@ -40,6 +44,8 @@ private:
     QDir startFolder;
     // Made on the first sound, so that start-up does not pay for the audio back end.
     std::map<QString, std::unique_ptr<QSoundEffect>> effects;
+    // Made on the first reading, for the same reason.
+    std::unique_ptr<QTextToSpeech> speech;
 };
 
 // "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)".

@@ -4,7 +4,9 @@
 #include "app/Globals.h"
 #include "app/Numbers.h"
 #include "app/Sjis.h"
+#include "quiz/SpeechText.h"
 #include <QAction>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
@@ -104,6 +106,14 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     K7->setObjectName(u"K7"_s);
     K6->setEnabled(false);
     N1->setEnabled(false);
+    Study = menuBar()->addMenu(u"学習"_s);
+    Study->setObjectName(u"Study"_s);
+    Pronounce = menuItem(Study, "Pronounce", u"発音"_s);
+    ReadQuestion = menuItem(Study, "ReadQuestion", u"問題を読む"_s);
+    Pronounce->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    ReadQuestion->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    Pronounce->setEnabled(false);
+    ReadQuestion->setEnabled(false);
 
     connectGuarded(tk, Susumeru, &QPushButton::clicked, this, &TForm1::SusumeruClick);
     connectGuarded(tk, Miru, &QPushButton::clicked, this, &TForm1::MiruClick);
@@ -122,6 +132,8 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     connectGuarded(tk, K6, &QAction::triggered, this, &TForm1::K6Click);
     connectGuarded(tk, Exit1, &QAction::triggered, this, &TForm1::TojiruClick);
     connectGuarded(tk, about1, &QAction::triggered, this, &TForm1::about1Click);
+    connectGuarded(tk, Pronounce, &QAction::triggered, this, &TForm1::PronounceClick);
+    connectGuarded(tk, ReadQuestion, &QAction::triggered, this, &TForm1::ReadQuestionClick);
 
     // The client area of the layout, below the menu bar.
     resize(440, 285 + menuBar()->sizeHint().height());
@@ -176,6 +188,7 @@ void TForm1::ShowQuestion()
     // sits on button rotation + 1.
     static constexpr int rotationTable[4][4] = {{2, 4, 3, 5}, {5, 2, 3, 4}, {4, 5, 2, 3}, {5, 3, 4, 2}};
     const int s = recordStart;
+    updateSpeechItems(false);
     setCaption(Smon, u"総数 "_s + QString::number(questionList.Count() / 7 - 1));
     setCaption(Nmon, u"残り "_s + line(2));
     rotation = tk.nextRandom() % 4;
@@ -205,6 +218,7 @@ void TForm1::answer(int button)
     for (int b = 0; b < 4; ++b)
         if (b + 1 != button)
             buttons[b]->setEnabled(false);
+    updateSpeechItems(true);
 }
 
 void TForm1::MiruClick()
@@ -214,6 +228,7 @@ void TForm1::MiruClick()
     Label9->show();
     for (QPushButton *b : {Button1, Button2, Button3, Button4})
         b->setEnabled(false);
+    updateSpeechItems(true);
 }
 
 void TForm1::UpdateScore()
@@ -363,4 +378,37 @@ void TForm1::keyPressEvent(QKeyEvent *event)
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    tk.stopSpeaking();
+    QMainWindow::closeEvent(event);
+}
+
+bool TForm1::answerOnScreen() const
+{
+    // A wrong answer and the reveal show the correct answer's label; a right
+    // answer shows it on the button clicked.
+    return answered || !Label5->isHidden();
+}
+
+void TForm1::updateSpeechItems(bool answeredNow)
+{
+    answered = answeredNow;
+    // The toolkit is asked only once a file is open, so start-up never waits for it.
+    const bool can = questionList.Count() > 0 && tk.canSpeak();
+    Pronounce->setEnabled(can && answerOnScreen());
+    ReadQuestion->setEnabled(can);
+}
+
+void TForm1::PronounceClick()
+{
+    tk.speak(speechText(line(recordStart + 2)));
+}
+
+void TForm1::ReadQuestionClick()
+{
+    const QString question = line(recordStart + 1);
+    tk.speak(answerOnScreen() ? speechText(question, line(recordStart + 2)) : speechText(question));
 }

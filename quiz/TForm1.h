@@ -22,6 +22,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();
@@ -50,6 +51,12 @@ private:
     QString line(int index) const;
     QString fileCaption() const;
 
+    // Reading aloud: the answer once it is on the screen, and the question.
+    void PronounceClick();
+    void ReadQuestionClick();
+    void updateSpeechItems(bool answeredNow);
+    bool answerOnScreen() const;
+
     Toolkit &tk;
 
     QLabel *Label4, *Label1, *Label5, *Label2, *Label3, *Label6, *Label9, *Nmon, *Smon;
@@ -59,6 +66,8 @@ private:
     FileDialog OpenDialog1, SaveDialog1;
     QMenu *K1, *K5;
     QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
+    QMenu *Study;
+    QAction *Pronounce, *ReadQuestion;
 
     QString fileName;
     QByteArray baseTitle;
@@ -71,4 +80,6 @@ private:
     int correctButton = 0;
     int score = 0;
     int questionNumber = 0;
+    // Whether the question shown has been answered or its answer revealed.
+    bool answered = false;
 };

@@ -26,6 +26,7 @@ public:
     std::deque<int> answers;
     std::deque<QString> paths;
     std::deque<int> randoms;
+    bool speechAvailable = true;
 
     // What was asked.
     QList<Box> boxes;
@@ -34,6 +35,8 @@ public:
     QStringList addresses;
     QStringList errors;
     QList<quint32> seeds;
+    QStringList spoken;
+    int speechStops = 0;
 
     int messageBox(QWidget *owner, const QString &text, const QString &caption,
                    Buttons buttons) override;
@@ -44,4 +47,7 @@ public:
     void showError(const QString &text) override { errors << text; }
     void seedRandom(quint32 seed) override { seeds << seed; }
     int nextRandom() override;
+    void speak(const QString &text) override { spoken << text; }
+    void stopSpeaking() override { ++speechStops; }
+    bool canSpeak() override { return speechAvailable; }
 };
