@@ -46,16 +46,23 @@ qsizetype emptyBracketEnd(const QString &t, qsizetype i)
     return j < t.size() && (t[j] == u')' || t[j] == u'）') ? j + 1 : -1;
 }
 
-// The end of the full-width bracket opened at `i`, past its closing bracket;
-// -1 when it is never closed.
-qsizetype fullWidthBracketEnd(const QString &t, qsizetype i)
+// The end of the bracket opened at `i`, past its closing bracket, when it is
+// an aside in Japanese: any full-width bracket, or "(...)" holding Japanese.
+// -1 otherwise, and for a bracket that is never closed.
+qsizetype japaneseAsideEnd(const QString &t, qsizetype i)
 {
+    const bool ascii = t[i] == u'(';
+    if (!ascii && !fullWidthOpen.contains(t[i]))
+        return -1;
+    const QString open = ascii ? u"("_s : fullWidthOpen, close = ascii ? u")"_s : fullWidthClose;
+    bool japanese = !ascii;
     int depth = 0;
     for (qsizetype j = i; j < t.size(); ++j) {
-        if (fullWidthOpen.contains(t[j]))
+        japanese = japanese || !isEnglish(t[j]);
+        if (open.contains(t[j]))
             ++depth;
-        else if (fullWidthClose.contains(t[j]) && --depth == 0)
-            return j + 1;
+        else if (close.contains(t[j]) && --depth == 0)
+            return japanese ? j + 1 : -1;
     }
     return -1;
 }
@@ -89,10 +96,9 @@ QList<Piece> pieces(const QString &t)
                 out.append(Piece{Piece::Gap, {}});
             else
                 words(u' ');
-        } else if (const qsizetype bracketEnd = fullWidthOpen.contains(c) ? fullWidthBracketEnd(t, i) : -1;
-                   bracketEnd > 0) {
+        } else if (const qsizetype asideEnd = japaneseAsideEnd(t, i); asideEnd > 0) {
             out.append(Piece{Piece::Break, {}});
-            next = bracketEnd;
+            next = asideEnd;
         } else if (isEnglish(c)) {
             words(c);
         } else {
@@ -105,7 +111,7 @@ QList<Piece> pieces(const QString &t)
 bool hasWords(const Run &run)
 {
     return std::any_of(run.begin(), run.end(), [](const Piece &p) {
-        return p.kind == Piece::Words && std::any_of(p.text.begin(), p.text.end(), [](QChar c) { return c.isLetterOrNumber(); });
+        return p.kind == Piece::Words && std::any_of(p.text.begin(), p.text.end(), [](QChar c) { return c.isLetter(); });
     });
 }
 } // namespace
@@ -155,5 +161,6 @@ QString speechText(const QString &text, const std::optional<QString> &answer)
         }
         out += u' ';
     }
-    return out.simplified();
+    // No blank before a closing mark ("where he lives ?").
+    return out.simplified().replace(QRegularExpression(u" ([?!.,;:])"_s), u"\\1"_s);
 }

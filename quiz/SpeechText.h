@@ -4,8 +4,9 @@
 #include <QString>
 #include <optional>
 
-// The English of `text`: Japanese, and full-width brackets with what they hold,
-// are left out; a run of English that holds no letter or digit is dropped.
+// The English of `text`: Japanese is left out, and so are brackets holding a
+// Japanese aside (any full-width bracket, or "(...)" with Japanese in it), and
+// runs between the Japanese without a Latin letter (numbers, marks).
 // A gap (a run of underscores, "( )" with blanks or nothing inside, or three or
 // more blanks between English words) is read as a short pause, or, when
 // `answer` is given, as the English of the answer. Several gaps take the parts

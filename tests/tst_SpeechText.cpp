@@ -17,6 +17,10 @@ private slots:
         QTest::newRow("Japanese between English") << u"I like りんご very much."_s << none << u"I like very much."_s;
         QTest::newRow("full-width brackets and content") << u"run（走る）「走る」"_s << none << u"run"_s;
         QTest::newRow("English in full-width brackets") << u"（go）I went."_s << none << u"I went."_s;
+        QTest::newRow("Japanese aside in brackets") << u"I have two (   ) at home. (ねこを2匹飼っている)"_s << std::optional(u"cats"_s) << u"I have two cats at home."_s;
+        QTest::newRow("English in brackets") << u"a (b) c"_s << none << u"a (b) c"_s;
+        QTest::newRow("numbers between Japanese") << u"5月5日に"_s << none << QString();
+        QTest::newRow("answer before a mark") << u"Do you know where (   )?"_s << std::optional(u"he lives"_s) << u"Do you know where he lives?"_s;
         QTest::newRow("nested full-width brackets") << u"a（b「c」d）e"_s << none << u"a e"_s;
         QTest::newRow("unclosed full-width bracket") << u"a（b"_s << none << u"a b"_s;
         QTest::newRow("punctuation between Japanese") << u"次の、…に: OK"_s << none << u": OK"_s;
@@ -33,7 +37,7 @@ private slots:
         QTest::newRow("two blanks are no gap") << u"Stop.  Go."_s << std::optional(u"x"_s) << u"Stop. Go."_s;
         QTest::newRow("wide blanks after Japanese are no gap") << u"選べ　　I go."_s << std::optional(u"x"_s) << u"I go."_s;
         QTest::newRow("gap at the start") << u"___ you like it?"_s << std::optional(u"Do"_s) << u"Do you like it?"_s;
-        QTest::newRow("gap at the end") << u"Where do you ___?"_s << none << u"Where do you... ?"_s;
+        QTest::newRow("gap at the end") << u"Where do you ___?"_s << none << u"Where do you...?"_s;
         QTest::newRow("gap in the Japanese is not read") << u"次の(  )に入る語: I (  ) it."_s << std::optional(u"did"_s) << u": I did it."_s;
         QTest::newRow("Japanese answer leaves the pause") << u"I ___ it."_s << std::optional(u"した"_s) << u"I... it."_s;
         QTest::newRow("answer's Japanese left out") << u"I ___ it."_s << std::optional(u"did（した）"_s) << u"I did it."_s;
