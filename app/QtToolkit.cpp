@@ -1,6 +1,7 @@
 #include "app/QtToolkit.h"
 #include <QApplication>
 #include <QAudioDevice>
+#include <QAudioSink>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
@@ -9,7 +10,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
-#include <QTextToSpeech>
+#include <QtConcurrent>
+#include <flite/flite.h>
+
+extern "C" cst_voice *register_cmu_us_slt(const char *voxdir);
 #include <QTimer>
 #include <QUrl>
 #include <QtEndian>
@@ -37,7 +41,10 @@ void waitFor(Sender *sender, Signal signal, Done done, int boundMs)
 }
 } // namespace
 
-QtToolkit::QtToolkit() : startFolder(QDir::current()) {}
+QtToolkit::QtToolkit() : startFolder(QDir::current())
+{
+    speechThread.setMaxThreadCount(1);
+}
 QtToolkit::~QtToolkit()
 {
     stopSpeaking();
@@ -184,33 +191,67 @@ void QtToolkit::playWave(const QString &path, qint64 durationMs)
 }
 
 namespace {
-// Qt's offline English engine, which runs in the program itself.
-const QString speechEngine = u"flite"_s;
+// The English voice: flite's US voice "slt", synthesised inside the program.
+// Made on the first reading, and only ever used by one thread at a time.
+cst_voice *englishVoice()
+{
+    static cst_voice *const voice = [] {
+        flite_init();
+        return register_cmu_us_slt(nullptr);
+    }();
+    return voice;
+}
+
+// `text` read by the English voice: 16-bit samples, with their format.
+struct Speech {
+    QByteArray samples;
+    QAudioFormat format;
+};
+
+Speech synthesise(const QString &text)
+{
+    cst_wave *wave = flite_text_to_wave(text.toUtf8().constData(), englishVoice());
+    if (!wave)
+        return {};
+    Speech speech;
+    speech.samples = QByteArray(reinterpret_cast<const char *>(wave->samples),
+                                qsizetype(wave->num_samples) * wave->num_channels * 2);
+    speech.format.setSampleRate(wave->sample_rate);
+    speech.format.setChannelCount(wave->num_channels);
+    speech.format.setSampleFormat(QAudioFormat::Int16);
+    delete_wave(wave);
+    return speech;
+}
 } // namespace
 
 bool QtToolkit::canSpeak()
 {
-    if (speech && speech->errorReason() == QTextToSpeech::ErrorReason::Initialization)
-        return false;
-    static const bool installed = QTextToSpeech::availableEngines().contains(speechEngine);
-    return installed && !QMediaDevices::audioOutputs().isEmpty();
+    return !QMediaDevices::audioOutputs().isEmpty();
 }
 
 void QtToolkit::speak(const QString &text)
 {
-    if (!speech) {
-        speech = std::make_unique<QTextToSpeech>(speechEngine);
-        speech->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
-    speech->stop();
-    if (!text.isEmpty())
-        speech->say(text);
+    stopSpeaking();
+    if (text.isEmpty())
+        return;
+    // The sound is made beside the window, which goes on meanwhile; a later
+    // request makes this one stale.
+    const int request = speechRequest;
+    QtConcurrent::run(&speechThread, synthesise, text).then(qApp, [this, request](const Speech &speech) {
+        if (request != speechRequest || speech.samples.isEmpty())
+            return;
+        speechSound.setData(speech.samples);
+        speechSound.open(QIODevice::ReadOnly);
+        speechSink = std::make_unique<QAudioSink>(speech.format);
+        speechSink->start(&speechSound);
+    });
 }
 
 void QtToolkit::stopSpeaking()
 {
-    if (speech)
-        speech->stop();
+    ++speechRequest;
+    speechSink.reset();
+    speechSound.close();
 }
 
 void QtToolkit::openAddress(const QString &address)

@@ -3,12 +3,14 @@
 // and desktop services.
 #include "app/Random.h"
 #include "app/Toolkit.h"
+#include <QBuffer>
 #include <QDir>
+#include <QThreadPool>
 #include <map>
 #include <memory>
 
+class QAudioSink;
 class QSoundEffect;
-class QTextToSpeech;
 
 class QtToolkit : public Toolkit {
 public:
@@ -44,8 +46,12 @@ private:
     QDir startFolder;
     // Made on the first sound, so that start-up does not pay for the audio back end.
     std::map<QString, std::unique_ptr<QSoundEffect>> effects;
-    // Made on the first reading, for the same reason.
-    std::unique_ptr<QTextToSpeech> speech;
+    // Reading aloud: the sound of the latest request and what plays it; the
+    // English voice is made on the first reading, for the same reason.
+    QThreadPool speechThread;
+    int speechRequest = 0;
+    QBuffer speechSound;
+    std::unique_ptr<QAudioSink> speechSink;
 };
 
 // "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)".
