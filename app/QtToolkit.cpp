@@ -6,17 +6,16 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibrary>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
-#include <QtConcurrent>
-#include <flite/flite.h>
-
-extern "C" cst_voice *register_cmu_us_slt(const char *voxdir);
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrent>
 #include <QtEndian>
+#include <flite/flite.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -191,15 +190,31 @@ void QtToolkit::playWave(const QString &path, qint64 durationMs)
 }
 
 namespace {
-// The English voice: flite's US voice "slt", synthesised inside the program.
-// Made on the first reading, and only ever used by one thread at a time.
-cst_voice *englishVoice()
+// Flite, loaded when reading aloud is first offered, so that start-up does not
+// pay for it: its US voice "slt" and the calls made to it. No voice when the
+// system lacks it.
+struct Flite {
+    cst_voice *voice = nullptr;
+    cst_wave *(*textToWave)(const char *text, cst_voice *voice) = nullptr;
+    void (*deleteWave)(cst_wave *wave) = nullptr;
+};
+
+const Flite &flite()
 {
-    static cst_voice *const voice = [] {
-        flite_init();
-        return register_cmu_us_slt(nullptr);
+    static const Flite loaded = [] {
+        Flite f;
+        QLibrary core(u"flite"_s, 1), slt(u"flite_cmu_us_slt"_s, 1);
+        const auto init = reinterpret_cast<int (*)()>(core.resolve("flite_init"));
+        const auto registerVoice = reinterpret_cast<cst_voice *(*)(const char *)>(slt.resolve("register_cmu_us_slt"));
+        f.textToWave = reinterpret_cast<cst_wave *(*)(const char *, cst_voice *)>(core.resolve("flite_text_to_wave"));
+        f.deleteWave = reinterpret_cast<void (*)(cst_wave *)>(core.resolve("delete_wave"));
+        if (init && registerVoice && f.textToWave && f.deleteWave) {
+            init();
+            f.voice = registerVoice(nullptr);
+        }
+        return f;
     }();
-    return voice;
+    return loaded;
 }
 
 // `text` read by the English voice: 16-bit samples, with their format.
@@ -208,9 +223,10 @@ struct Speech {
     QAudioFormat format;
 };
 
+// Runs on one thread at a time, never beside another reading.
 Speech synthesise(const QString &text)
 {
-    cst_wave *wave = flite_text_to_wave(text.toUtf8().constData(), englishVoice());
+    cst_wave *wave = flite().textToWave(text.toUtf8().constData(), flite().voice);
     if (!wave)
         return {};
     Speech speech;
@@ -219,14 +235,14 @@ Speech synthesise(const QString &text)
     speech.format.setSampleRate(wave->sample_rate);
     speech.format.setChannelCount(wave->num_channels);
     speech.format.setSampleFormat(QAudioFormat::Int16);
-    delete_wave(wave);
+    flite().deleteWave(wave);
     return speech;
 }
 } // namespace
 
 bool QtToolkit::canSpeak()
 {
-    return !QMediaDevices::audioOutputs().isEmpty();
+    return !QMediaDevices::audioOutputs().isEmpty() && flite().voice;
 }
 
 void QtToolkit::speak(const QString &text)
@@ -237,7 +253,7 @@ void QtToolkit::speak(const QString &text)
     // The sound is made beside the window, which goes on meanwhile; a later
     // request makes this one stale.
     const int request = speechRequest;
-    QtConcurrent::run(&speechThread, synthesise, text).then(qApp, [this, request](const Speech &speech) {
+    QtConcurrent::run(&speechThread, synthesise, text).then(&speechContext, [this, request](const Speech &speech) {
         if (request != speechRequest || speech.samples.isEmpty())
             return;
         speechSound.setData(speech.samples);

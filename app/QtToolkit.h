@@ -1,6 +1,6 @@
 #pragma once
 // The toolkit of the running program: Qt's message boxes, file dialogs, sound
-// and desktop services.
+// and desktop services, and an English voice.
 #include "app/Random.h"
 #include "app/Toolkit.h"
 #include <QBuffer>
@@ -46,12 +46,13 @@ private:
     QDir startFolder;
     // Made on the first sound, so that start-up does not pay for the audio back end.
     std::map<QString, std::unique_ptr<QSoundEffect>> effects;
-    // Reading aloud: the sound of the latest request and what plays it; the
-    // English voice is made on the first reading, for the same reason.
+    // Reading aloud: the sound of the latest request and what plays it.
     QThreadPool speechThread;
     int speechRequest = 0;
     QBuffer speechSound;
     std::unique_ptr<QAudioSink> speechSink;
+    // Where a finished sound is played; going first, it drops one still coming.
+    QObject speechContext;
 };
 
 // "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)".

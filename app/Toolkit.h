@@ -43,7 +43,7 @@ public:
     // one) stops the one before.
     virtual void speak(const QString &text) = 0;
     virtual void stopSpeaking() = 0;
-    // Whether there is a voice and an audio device to read with.
+    // Whether there is an audio device to read with.
     virtual bool canSpeak() = 0;
 
     // Runs `dialog`; on OK its file name becomes the chosen path, as a dialog
