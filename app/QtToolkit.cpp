@@ -2,16 +2,20 @@
 #include "app/WaveHeader.h"
 #include <QApplication>
 #include <QAudioDevice>
+#include <QAudioSink>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibrary>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrent>
+#include <flite/flite.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,8 +57,14 @@ void waitForSoundEnd(QSoundEffect *effect, int boundMs)
 }
 } // namespace
 
-QtToolkit::QtToolkit() : startFolder(QDir::current()) {}
-QtToolkit::~QtToolkit() = default;
+QtToolkit::QtToolkit() : startFolder(QDir::current())
+{
+    speechThread.setMaxThreadCount(1);
+}
+QtToolkit::~QtToolkit()
+{
+    stopSpeaking();
+}
 
 int QtToolkit::messageBox(QWidget *owner, const QString &text, const QString &caption,
                           Buttons buttons)
@@ -189,6 +199,87 @@ void QtToolkit::playWave(const QString &path, qint64 durationMs)
     // The handler goes on when the sound has ended; the bound keeps a broken
     // audio device from holding the program.
     waitForSoundEnd(effect, soundWaitMs(durationMs));
+}
+
+namespace {
+// Flite, loaded when reading aloud is first offered, so that start-up does not
+// pay for it: its US voice "slt" and the calls made to it. No voice when the
+// system lacks it.
+struct Flite {
+    cst_voice *voice = nullptr;
+    cst_wave *(*textToWave)(const char *text, cst_voice *voice) = nullptr;
+    void (*deleteWave)(cst_wave *wave) = nullptr;
+};
+
+const Flite &flite()
+{
+    static const Flite loaded = [] {
+        Flite f;
+        QLibrary core(u"flite"_s, 1), slt(u"flite_cmu_us_slt"_s, 1);
+        const auto init = reinterpret_cast<int (*)()>(core.resolve("flite_init"));
+        const auto registerVoice = reinterpret_cast<cst_voice *(*)(const char *)>(slt.resolve("register_cmu_us_slt"));
+        f.textToWave = reinterpret_cast<cst_wave *(*)(const char *, cst_voice *)>(core.resolve("flite_text_to_wave"));
+        f.deleteWave = reinterpret_cast<void (*)(cst_wave *)>(core.resolve("delete_wave"));
+        if (init && registerVoice && f.textToWave && f.deleteWave) {
+            init();
+            f.voice = registerVoice(nullptr);
+        }
+        return f;
+    }();
+    return loaded;
+}
+
+// `text` read by the English voice: 16-bit samples, with their format.
+struct Speech {
+    QByteArray samples;
+    QAudioFormat format;
+};
+
+// Runs on one thread at a time, never beside another reading.
+Speech synthesise(const QString &text)
+{
+    cst_wave *wave = flite().textToWave(text.toUtf8().constData(), flite().voice);
+    if (!wave)
+        return {};
+    Speech speech;
+    speech.samples = QByteArray(reinterpret_cast<const char *>(wave->samples),
+                                qsizetype(wave->num_samples) * wave->num_channels * 2);
+    speech.format.setSampleRate(wave->sample_rate);
+    speech.format.setChannelCount(wave->num_channels);
+    speech.format.setSampleFormat(QAudioFormat::Int16);
+    flite().deleteWave(wave);
+    return speech;
+}
+} // namespace
+
+bool QtToolkit::canSpeak()
+{
+    return !QMediaDevices::audioOutputs().isEmpty() && flite().voice;
+}
+
+void QtToolkit::speak(const QString &text)
+{
+    stopSpeaking();
+    if (text.isEmpty())
+        return;
+    // The sound is made beside the window, which goes on meanwhile; a later
+    // request makes this one stale.
+    const int request = speechRequest;
+    QtConcurrent::run(&speechThread, synthesise, text).then(&speechContext, [this, request](const Speech &speech) {
+        if (request != speechRequest || speech.samples.isEmpty())
+            return;
+        speechSound.setData(speech.samples);
+        speechSound.open(QIODevice::ReadOnly);
+        speechSink = std::make_unique<QAudioSink>(speech.format);
+        speechSink->start(&speechSound);
+    });
+}
+
+void QtToolkit::stopSpeaking()
+{
+    ++speechRequest;
+    speechSink.reset();
+    speechSound.close();
 }
 
 void QtToolkit::openAddress(const QString &address)

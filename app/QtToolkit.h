@@ -1,12 +1,15 @@
 #pragma once
 // The toolkit of the running program: Qt's message boxes, file dialogs, sound
-// and desktop services.
+// and desktop services, and an English voice.
 #include "app/Random.h"
 #include "app/Toolkit.h"
+#include <QBuffer>
 #include <QDir>
+#include <QThreadPool>
 #include <map>
 #include <memory>
 
+class QAudioSink;
 class QSoundEffect;
 
 class QtToolkit : public Toolkit {
@@ -23,6 +26,9 @@ public:
     void showError(const QString &text, const QString &detail) override;
     void seedRandom(quint32 seed) override { random.seed(seed); }
     int nextRandom() override { return random.next(); }
+    void speak(const QString &text) override;
+    void stopSpeaking() override;
+    bool canSpeak() override;
 
     // Where a bare sound name is found: the current folder first, then the
     // folder the program was started in (a dialog may have changed the current
@@ -40,6 +46,13 @@ private:
     QDir startFolder;
     // Made on the first sound, so that start-up does not pay for the audio back end.
     std::map<QString, std::unique_ptr<QSoundEffect>> effects;
+    // Reading aloud: the sound of the latest request and what plays it.
+    QThreadPool speechThread;
+    int speechRequest = 0;
+    QBuffer speechSound;
+    std::unique_ptr<QAudioSink> speechSink;
+    // Where a finished sound is played; going first, it drops one still coming.
+    QObject speechContext;
 };
 
 // "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)", with

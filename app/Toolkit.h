@@ -40,6 +40,12 @@ public:
     // The pseudo-random generator: seeded once, then 0..2147483647 per draw.
     virtual void seedRandom(quint32 seed) = 0;
     virtual int nextRandom() = 0;
+    // Reads English text aloud and returns at once; a new text (or an empty
+    // one) stops the one before.
+    virtual void speak(const QString &text) = 0;
+    virtual void stopSpeaking() = 0;
+    // Whether there is an audio device to read with.
+    virtual bool canSpeak() = 0;
 
     // Runs `dialog`; on OK its file name becomes the chosen path, as a dialog
     // that keeps its last answer does.

@@ -5,8 +5,10 @@
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
+#include "quiz/SpeechText.h"
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
@@ -166,6 +168,12 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     K6->setEnabled(false);
     N1->setEnabled(false);
     Fukushu->setEnabled(false);
+    Pronounce = menuItem(Gakushu, "Pronounce", u"発音"_s);
+    ReadQuestion = menuItem(Gakushu, "ReadQuestion", u"問題を読む"_s);
+    Pronounce->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    ReadQuestion->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    Pronounce->setEnabled(false);
+    ReadQuestion->setEnabled(false);
 
     connectGuarded(tk, Susumeru, &QPushButton::clicked, this, &TForm1::SusumeruClick);
     connectGuarded(tk, Miru, &QPushButton::clicked, this, &TForm1::MiruClick);
@@ -188,6 +196,8 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
     connectGuarded(tk, Shukushou, &QAction::triggered, this, &TForm1::ShukushouClick);
     connectGuarded(tk, Hyoujun, &QAction::triggered, this, &TForm1::HyoujunClick);
     connectGuarded(tk, Fukushu, &QAction::triggered, this, &TForm1::FukushuClick);
+    connectGuarded(tk, Pronounce, &QAction::triggered, this, &TForm1::PronounceClick);
+    connectGuarded(tk, ReadQuestion, &QAction::triggered, this, &TForm1::ReadQuestionClick);
 
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
@@ -247,6 +257,7 @@ void TForm1::ShowQuestion()
     // sits on button rotation + 1.
     static constexpr int rotationTable[4][4] = {{2, 4, 3, 5}, {5, 2, 3, 4}, {4, 5, 2, 3}, {5, 3, 4, 2}};
     const int s = recordStart;
+    updateSpeechItems(false);
     showText(Smon, u"総数 "_s + QString::number(questionList.Count() / 7 - 1));
     showText(Nmon, u"残り "_s + shown(2));
     rotation = tk.nextRandom() % 4;
@@ -281,6 +292,7 @@ void TForm1::answer(int button)
     for (int b = 0; b < 4; ++b)
         if (b + 1 != button)
             buttons[b]->setEnabled(false);
+    updateSpeechItems(true);
 }
 
 void TForm1::MiruClick()
@@ -293,6 +305,7 @@ void TForm1::MiruClick()
     Label9->show();
     for (QPushButton *b : {Button1, Button2, Button3, Button4})
         b->setEnabled(false);
+    updateSpeechItems(true);
 }
 
 void TForm1::UpdateScore()
@@ -644,4 +657,37 @@ void TForm1::zoomTo(int percent)
         resize((smallest ? least : client * ratio).boundedTo(most).expandedTo(least) + bar);
     }
     arrange();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    tk.stopSpeaking();
+    QMainWindow::closeEvent(event);
+}
+
+bool TForm1::answerOnScreen() const
+{
+    // A wrong answer and the reveal show the correct answer's label; a right
+    // answer shows it on the button clicked.
+    return answered || !Label5->isHidden();
+}
+
+void TForm1::updateSpeechItems(bool answeredNow)
+{
+    answered = answeredNow;
+    // The toolkit is asked only once a file is open, so start-up never waits for it.
+    const bool can = questionList.Count() > 0 && tk.canSpeak();
+    Pronounce->setEnabled(can && answerOnScreen());
+    ReadQuestion->setEnabled(can);
+}
+
+void TForm1::PronounceClick()
+{
+    tk.speak(speechText(line(recordStart + 2)));
+}
+
+void TForm1::ReadQuestionClick()
+{
+    const QString question = line(recordStart + 1);
+    tk.speak(answerOnScreen() ? speechText(question, line(recordStart + 2)) : speechText(question));
 }

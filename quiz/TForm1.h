@@ -26,6 +26,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();
@@ -87,6 +88,12 @@ private:
     void finishReview();
     void leaveReview();
 
+    // Reading aloud: the answer once it is on the screen, and the question.
+    void PronounceClick();
+    void ReadQuestionClick();
+    void updateSpeechItems(bool answeredNow);
+    bool answerOnScreen() const;
+
     Toolkit &tk;
 
     QLabel *Label4, *Label1, *Label5, *Label2, *Label3, *Label6, *Label9, *Nmon, *Smon;
@@ -97,7 +104,7 @@ private:
     QMenu *K1, *K5;
     QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
     QMenu *Hyouji, *Gakushu;
-    QAction *Kakudai, *Shukushou, *Hyoujun, *Fukushu;
+    QAction *Kakudai, *Shukushou, *Hyoujun, *Fukushu, *Pronounce, *ReadQuestion;
 
     QString fileName;
     QByteArray baseTitle;
@@ -119,4 +126,6 @@ private:
     // The questions in the review under way (its questionNumber is the place
     // in it); 0 in the normal pass.
     int reviewSize = 0;
+    // Whether the question shown has been answered or its answer revealed.
+    bool answered = false;
 };

@@ -26,6 +26,7 @@ public:
     std::deque<int> answers;
     std::deque<QString> paths;
     std::deque<int> randoms;
+    bool speechAvailable = true;
 
     // What was asked.
     QList<Box> boxes;
@@ -35,6 +36,8 @@ public:
     QStringList errors;
     QStringList errorDetails; // the second part of each error box
     QList<quint32> seeds;
+    QStringList spoken;
+    int speechStops = 0;
 
     int messageBox(QWidget *owner, const QString &text, const QString &caption,
                    Buttons buttons) override;
@@ -49,6 +52,9 @@ public:
     }
     void seedRandom(quint32 seed) override { seeds << seed; }
     int nextRandom() override;
+    void speak(const QString &text) override { spoken << text; }
+    void stopSpeaking() override { ++speechStops; }
+    bool canSpeak() override { return speechAvailable; }
 };
 
 // The last entry, or an empty one, so that a missing call fails one check

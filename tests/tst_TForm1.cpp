@@ -256,6 +256,8 @@ private slots:
         QCOMPARE(control<QMenu>("Gakushu")->actions().value(0)->text(), u"間違えた問題を復習"_s);
         QCOMPARE(control<QAction>("Fukushu")->shortcut(), QKeySequence(u"Ctrl+R"_s));
         QVERIFY(!enabled("Fukushu")); // nothing missed yet
+                QCOMPARE(control<QAction>("Pronounce")->shortcut(), QKeySequence(u"Ctrl+P"_s));
+        QCOMPARE(control<QAction>("ReadQuestion")->shortcut(), QKeySequence(u"Ctrl+Shift+P"_s));
         QCOMPARE(form->OpenDialog1.filter, u"ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt|All(*.*)|*.*"_s);
         QCOMPARE(form->SaveDialog1.defaultExt, u"dat"_s);
         QCOMPARE(form->pos(), QPoint(58, 72));
@@ -871,6 +873,55 @@ private slots:
         QCOMPARE(enabled("Shukushou"), percent > 100);
     }
 
+    // ---- reading aloud ---------------------------------------------------
+
+    void readingAloud_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("voice");
+        QTest::addColumn<bool>("pronounce");
+        QTest::addColumn<bool>("readQuestion");
+        QTest::addColumn<QStringList>("heard");
+        const QString gap = u"I... to school."_s, filled = u"I go to school."_s;
+        QTest::newRow("no file") << QStringList() << true << false << false << QStringList();
+        QTest::newRow("no file, answered") << QStringList{u"Button1"_s} << true << false << false << QStringList();
+        QTest::newRow("opened") << QStringList{u"open"_s} << true << false << true << QStringList{gap};
+        QTest::newRow("right") << QStringList{u"open"_s, u"Button1"_s} << true << true << true << QStringList{u"go"_s, filled};
+        QTest::newRow("wrong") << QStringList{u"open"_s, u"Button2"_s} << true << true << true << QStringList{u"go"_s, filled};
+        QTest::newRow("revealed") << QStringList{u"open"_s, u"Miru"_s} << true << true << true << QStringList{u"go"_s, filled};
+        QTest::newRow("answered, then next") << QStringList{u"open"_s, u"Button1"_s, u"Susumeru"_s} << true << false << true << QStringList{u"She... tennis."_s};
+        QTest::newRow("wrong, then back: the answer stays shown") << QStringList{u"open"_s, u"Susumeru"_s, u"Button2"_s, u"K6"_s} << true << true << true << QStringList{u"go"_s, filled};
+        QTest::newRow("right, then first question") << QStringList{u"open"_s, u"Susumeru"_s, u"Button1"_s, u"K4"_s} << true << false << true << QStringList{gap};
+        QTest::newRow("no voice") << QStringList{u"open"_s, u"Miru"_s} << false << false << false << QStringList();
+    }
+    void readingAloud()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, voice);
+        QFETCH(bool, pronounce);
+        QFETCH(bool, readQuestion);
+        QFETCH(QStringList, heard);
+        start();
+        tk->speechAvailable = voice;
+        Lines lines = questionFile(2, "2");
+        lines[8] = toSjis(u"I (　) to school.（学校へ行く）"_s);
+        lines[9] = "go";
+        lines[15] = "She ___ tennis.";
+        for (const QString &step : steps) {
+            if (step == u"open"_s)
+                open(lines);
+            else if (step.startsWith(u'K'))
+                trigger(step.toLatin1().constData());
+            else
+                click(step.toLatin1().constData());
+        }
+        QCOMPARE(enabled("Pronounce"), pronounce);
+        QCOMPARE(enabled("ReadQuestion"), readQuestion);
+        trigger("Pronounce");
+        trigger("ReadQuestion");
+        QCOMPARE(tk->spoken, heard);
+    }
+
     void closeEndsWithoutAsking()
     {
         start();
@@ -880,6 +931,7 @@ private slots:
         form->show();
         click("Tojiru");
         QVERIFY(!form->isVisible());
+        QCOMPARE(tk->speechStops, 1);
         QCOMPARE(tk->boxes.size(), 1);
         QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(questionFile(2, "2")));
     }
