@@ -14,7 +14,6 @@
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
-#include <QtConcurrent>
 #include <flite/flite.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -265,13 +264,16 @@ void QtToolkit::speak(const QString &text)
     // The sound is made beside the window, which goes on meanwhile; a later
     // request makes this one stale.
     const int request = speechRequest;
-    QtConcurrent::run(&speechThread, synthesise, text).then(&speechContext, [this, request](const Speech &speech) {
-        if (request != speechRequest || speech.samples.isEmpty())
-            return;
-        speechSound.setData(speech.samples);
-        speechSound.open(QIODevice::ReadOnly);
-        speechSink = std::make_unique<QAudioSink>(speech.format);
-        speechSink->start(&speechSound);
+    speechThread.start([this, request, text] {
+        const Speech speech = synthesise(text);
+        QMetaObject::invokeMethod(&speechContext, [this, request, speech] {
+            if (request != speechRequest || speech.samples.isEmpty())
+                return;
+            speechSound.setData(speech.samples);
+            speechSound.open(QIODevice::ReadOnly);
+            speechSink = std::make_unique<QAudioSink>(speech.format);
+            speechSink->start(&speechSound);
+        }, Qt::QueuedConnection);
     });
 }
 

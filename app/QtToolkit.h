@@ -47,12 +47,14 @@ private:
     // Made on the first sound, so that start-up does not pay for the audio back end.
     std::map<QString, std::unique_ptr<QSoundEffect>> effects;
     // Reading aloud: the sound of the latest request and what plays it.
-    QThreadPool speechThread;
     int speechRequest = 0;
     QBuffer speechSound;
     std::unique_ptr<QAudioSink> speechSink;
-    // Where a finished sound is played; going first, it drops one still coming.
+    // Where a finished sound is played, on the window's thread.
     QObject speechContext;
+    // Makes the sound beside the window. Last, so that it is gone, its work
+    // done, before anything its work reaches.
+    QThreadPool speechThread;
 };
 
 // "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)", with
