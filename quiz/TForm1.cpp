@@ -298,7 +298,7 @@ void TForm1::answer(int button)
 void TForm1::MiruClick()
 {
     // Reading the answer after answering right is no miss.
-    if (Label1->text() != judgedRight)
+    if (wholeText.value(Label1) != judgedRight)
         noteMissed();
     Label5->show();
     Label6->show();
@@ -426,7 +426,7 @@ void TForm1::SakujoClick()
 {
     if (questionList.Count() == 0)
         return;
-    const QString message = line(recordStart + 1) + u" を末尾に移動します。"_s;
+    const QString message = shown(recordStart + 1).left(shownCharacters) + u" を末尾に移動します。"_s;
     if (tk.messageBox(this, message, u"移動"_s, Buttons::YesNoCancel) == IDYES) {
         questionList.MoveToEnd(recordStart, 7);
         missed.memorised(recordStart);

@@ -784,6 +784,8 @@ private slots:
         QCOMPARE(text("Memo1"), QString(shownCharacters, u'x') + u'…');
         QVERIFY(text("Button1").endsWith(u'…'));
         QVERIFY(text("Label5").endsWith(u'…'));
+        click("Sakujo"); // the box asks with the start of the question, not megabytes of it
+        QVERIFY(lastOf(tk->boxes).text.size() < shownCharacters + 20);
         tk->paths.push_back(path(u"saved.dat"_s));
         click("Hozon");
         QCOMPARE(readFile(path(u"saved.dat"_s)), fileOf(lines));
