@@ -681,13 +681,15 @@ void TForm1::updateSpeechItems(bool answeredNow)
     ReadQuestion->setEnabled(can);
 }
 
+// Only what the window shows is read: a huge line would keep the voice busy
+// for hours, and every later request waits behind it.
 void TForm1::PronounceClick()
 {
-    tk.speak(speechText(line(recordStart + 2)));
+    tk.speak(speechText(shown(recordStart + 2)));
 }
 
 void TForm1::ReadQuestionClick()
 {
-    const QString question = line(recordStart + 1);
-    tk.speak(answerOnScreen() ? speechText(question, line(recordStart + 2)) : speechText(question));
+    const QString question = shown(recordStart + 1);
+    tk.speak(answerOnScreen() ? speechText(question, shown(recordStart + 2)) : speechText(question));
 }
