@@ -230,11 +230,6 @@ void TForm1::FormCreate()
     showText(Label4, u"第    問"_s);
 }
 
-QString TForm1::line(int index) const
-{
-    return fromSjis(questionList.Get(index));
-}
-
 QString TForm1::fileCaption() const
 {
     return shownTitle(baseTitle) + u'(' + fileName + u')';

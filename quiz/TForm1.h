@@ -53,7 +53,6 @@ private:
     void enableAnswers();
     void hideAnswerLabels();
     void showQuestionNumber(int number);
-    QString line(int index) const;
     QString fileCaption() const;
     static QString shownTitle(const QByteArray &title);
 
