@@ -29,11 +29,14 @@ const char *const schema[] = {
     " key INTEGER NOT NULL, file TEXT NOT NULL,"
     " grade INTEGER NOT NULL CHECK (grade BETWEEN 1 AND 4), answer_ms INTEGER NOT NULL)",
     "CREATE INDEX review_log_key ON review_log (key, at_ms)",
+    // The right answers in the order of their times, for their median.
+    "CREATE INDEX review_log_right_ms ON review_log (answer_ms) WHERE grade >= 2",
     // Each answered question's schedule.
     "CREATE TABLE question_state (key INTEGER PRIMARY KEY, stability REAL NOT NULL,"
     " difficulty REAL NOT NULL, last_review_ms INTEGER NOT NULL, due_ms INTEGER NOT NULL,"
     " reps INTEGER NOT NULL, lapses INTEGER NOT NULL)",
-    "CREATE INDEX question_state_due ON question_state (due_ms)",
+    // Holding what the due list reads, so that it never visits the table.
+    "CREATE INDEX question_state_due ON question_state (due_ms, stability, last_review_ms)",
 };
 
 bool damaged(const QSqlError &error)
@@ -60,8 +63,8 @@ QuestionKey questionKey(const QByteArray &question, const QByteArray &answer)
 
 // The statements every answer runs, prepared once.
 struct ProgressStore::Statements {
-    explicit Statements(const QSqlDatabase &db) : readState(db), appendLog(db), writeState(db) {}
-    QSqlQuery readState, appendLog, writeState;
+    explicit Statements(const QSqlDatabase &db) : readState(db), appendLog(db), writeState(db), earlier(db), later(db) {}
+    QSqlQuery readState, appendLog, writeState, earlier, later;
 };
 
 ProgressStore::ProgressStore(const QString &path)
@@ -141,20 +144,6 @@ bool ProgressStore::start()
         if (!q.exec(u"PRAGMA user_version = %1"_s.arg(schemaVersion)) || !db.commit())
             return fail(q.lastError().isValid() ? q.lastError() : db.lastError());
     }
-    // Reading every right-answer time checks the log as it goes.
-    q.setForwardOnly(true);
-    if (!q.exec(u"SELECT answer_ms FROM review_log WHERE grade >= 2"_s))
-        return fail(q.lastError());
-    std::vector<qint64> times;
-    while (q.next())
-        times.push_back(q.value(0).toLongLong());
-    if (q.lastError().isValid())
-        return fail(q.lastError());
-    const auto middle = times.begin() + qsizetype(times.size() + 1) / 2;
-    std::nth_element(times.begin(), middle, times.end());
-    lowerTimes = decltype(lowerTimes)({}, std::vector<qint64>(times.begin(), middle));
-    upperTimes = decltype(upperTimes)({}, std::vector<qint64>(middle, times.end()));
-
     statements = std::make_unique<Statements>(db);
     if (!statements->readState.prepare(
             u"SELECT stability, difficulty, last_review_ms, due_ms, reps, lapses"
@@ -168,7 +157,13 @@ bool ProgressStore::start()
             " (key, stability, difficulty, last_review_ms, due_ms, reps, lapses)"
             " VALUES (?, ?, ?, ?, ?, ?, ?)"_s))
         return fail(statements->writeState.lastError());
-    return true;
+    const QString neighbour = u"SELECT answer_ms, id FROM review_log WHERE grade >= 2"
+                              " AND (answer_ms, id) %1 (?, ?) ORDER BY answer_ms %2, id %2 LIMIT 1"_s;
+    if (!statements->earlier.prepare(neighbour.arg(u"<"_s, u"DESC"_s)))
+        return fail(statements->earlier.lastError());
+    if (!statements->later.prepare(neighbour.arg(u">"_s, u"ASC"_s)))
+        return fail(statements->later.lastError());
+    return findMedian();
 }
 
 // Closes the store after `error`. A damaged file is moved aside (once a run):
@@ -179,7 +174,7 @@ bool ProgressStore::fail(const QSqlError &error)
     close();
     if (!damaged(error) || !movedTo.isEmpty()) {
         const QString why = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-        switchOff(u"学習の記録 %1 を使えません (%2)。"_s.arg(filePath, why));
+        switchOff(u"学習の記録 %1 を使えません (%2)。"_s.arg(filePath, why.isEmpty() ? u"?"_s : why));
     } else if (!moveAside()) {
         switchOff(u"学習の記録 %1 が壊れていて、別の名前に移せません。"_s.arg(filePath));
     } else if (!opening) {
@@ -287,10 +282,10 @@ int ProgressStore::record(QuestionKey key, const QString &file, bool right, qint
         s.writeState.addBindValue(v);
     if (!s.writeState.exec())
         return finishWith(s.writeState.lastError());
+    if (grade != fsrs::Again && !addRightTime({answerMs, s.appendLog.lastInsertId().toLongLong()}))
+        return finishWith(stepError);
     if (!db.commit())
         return finishWith(db.lastError());
-    if (grade != fsrs::Again)
-        addRightTime(answerMs);
     return grade;
 }
 
@@ -338,27 +333,72 @@ QList<qsizetype> ProgressStore::due(const QList<QuestionKey> &keys, const QDateT
     return result;
 }
 
-void ProgressStore::addRightTime(qint64 ms)
+// The right answer just before or after `place`, when there is one.
+std::optional<ProgressStore::Place> ProgressStore::neighbour(const Place &place, bool later)
 {
-    if (lowerTimes.empty() || ms <= lowerTimes.top())
-        lowerTimes.push(ms);
-    else
-        upperTimes.push(ms);
-    if (lowerTimes.size() > upperTimes.size() + 1) {
-        upperTimes.push(lowerTimes.top());
-        lowerTimes.pop();
-    } else if (upperTimes.size() > lowerTimes.size()) {
-        lowerTimes.push(upperTimes.top());
-        upperTimes.pop();
+    QSqlQuery &q = later ? statements->later : statements->earlier;
+    q.addBindValue(place.first);
+    q.addBindValue(place.second);
+    if (!q.exec() || !q.next()) {
+        stepError = q.lastError();
+        return std::nullopt;
     }
+    const Place found{q.value(0).toLongLong(), q.value(1).toLongLong()};
+    q.finish();
+    return found;
 }
 
-std::optional<qint64> ProgressStore::medianRightMs() const
+// Counts the right answers logged and finds their middle; false on failure.
+bool ProgressStore::findMedian()
 {
-    const size_t count = lowerTimes.size() + upperTimes.size();
-    if (count < size_t(fsrs::timedGradesFrom))
-        return std::nullopt;
-    if (count % 2)
-        return lowerTimes.top();
-    return (lowerTimes.top() + upperTimes.top()) / 2;
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    if (!q.exec(u"SELECT count(*) FROM review_log WHERE grade >= 2"_s) || !q.next())
+        return fail(q.lastError());
+    rightCount = q.value(0).toLongLong();
+    median.reset();
+    if (rightCount == 0)
+        return true;
+    q.prepare(u"SELECT answer_ms, id FROM review_log WHERE grade >= 2"
+              " ORDER BY answer_ms, id LIMIT 1 OFFSET ?"_s);
+    q.addBindValue((rightCount - 1) / 2);
+    if (!q.exec() || !q.next())
+        return fail(q.lastError());
+    lowerMiddle = {q.value(0).toLongLong(), q.value(1).toLongLong()};
+    return takeMedian() || fail(stepError);
+}
+
+// Moves the middle by the right answer `added`, just logged, one step at
+// most, so that no answer waits for the whole log to be read. Another
+// instance's answers are counted at the next start.
+bool ProgressStore::addRightTime(const Place &added)
+{
+    const bool below = added < lowerMiddle;
+    ++rightCount;
+    std::optional<Place> moved = lowerMiddle;
+    if (rightCount == 1)
+        moved = added;
+    else if (rightCount % 2 == 0 && below)
+        moved = neighbour(lowerMiddle, false);
+    else if (rightCount % 2 == 1 && !below)
+        moved = neighbour(lowerMiddle, true);
+    if (!moved)
+        return false;
+    lowerMiddle = *moved;
+    return takeMedian();
+}
+
+// The median from the middle, once enough right answers are logged.
+bool ProgressStore::takeMedian()
+{
+    median.reset();
+    if (rightCount < fsrs::timedGradesFrom)
+        return true;
+    median = lowerMiddle.first;
+    if (rightCount % 2 == 0) {
+        const std::optional<Place> upperMiddle = neighbour(lowerMiddle, true);
+        if (!upperMiddle)
+            return false;
+        median = (lowerMiddle.first + upperMiddle->first) / 2;
+    }
+    return true;
 }

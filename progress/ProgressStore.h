@@ -5,13 +5,12 @@
 // file is moved aside for a new one.
 #include "progress/Fsrs.h"
 #include <QByteArray>
+#include <QSqlError>
 #include <QList>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <queue>
-#include <vector>
+#include <utility>
 
 // A question as the history knows it, whatever its place in whichever file.
 using QuestionKey = qint64;
@@ -59,17 +58,22 @@ public:
     std::optional<fsrs::Memory> memory(QuestionKey key);
     // The median time of the right answers logged, once there are
     // fsrs::timedGradesFrom of them.
-    std::optional<qint64> medianRightMs() const;
+    std::optional<qint64> medianRightMs() const { return median; }
 
 private:
     struct Statements;
 
     bool start();
-    bool fail(const class QSqlError &error);
+    bool fail(const QSqlError &error);
     void switchOff(const QString &why);
     void close();
     bool moveAside();
-    void addRightTime(qint64 ms);
+    // A right answer in the order of their times: its time and row.
+    using Place = std::pair<qint64, qint64>;
+    std::optional<Place> neighbour(const Place &place, bool later);
+    bool findMedian();
+    bool addRightTime(const Place &added);
+    bool takeMedian();
     std::optional<fsrs::Memory> readMemory();
 
     QString filePath;
@@ -79,8 +83,10 @@ private:
     QString whyOffText;
     QString movedTo; // where a damaged file went
     std::unique_ptr<Statements> statements;
-    // The right-answer times logged, split at their median: the lower half
-    // (one more when odd) and the upper half.
-    std::priority_queue<qint64> lowerTimes;
-    std::priority_queue<qint64, std::vector<qint64>, std::greater<>> upperTimes;
+    // The right answers logged, the lower of their middle two (the middle
+    // one when odd), and their median time.
+    qint64 rightCount = 0;
+    Place lowerMiddle;
+    std::optional<qint64> median;
+    QSqlError stepError; // why the middle could not move
 };

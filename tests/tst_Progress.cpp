@@ -105,21 +105,27 @@ private slots:
         QCOMPARE(fsrs::gradeOf(right, ms, median < 0 ? std::nullopt : std::optional(median)), grade);
     }
 
-    // The median counts the right answers logged, also by earlier runs.
-    void gradesFromLoggedTimes()
+    // The median of the right answers logged, also by an earlier run,
+    // scattered times with repeats, and its grades.
+    void medianOfLoggedTimes()
     {
         ScriptedToolkit toolkit;
-        {
-            ProgressStore store(path());
-            for (int i = 0; i < 19; ++i)
-                QCOMPARE(store.record(i, u"a.dat"_s, true, 1000 + (i % 2) * 200, toolkit.now()), 3);
-            QCOMPARE(store.record(100, u"a.dat"_s, false, 10, toolkit.now()), 1);
-            QCOMPARE(store.record(101, u"a.dat"_s, true, 300, toolkit.now()), 3);
+        QList<qint64> times;
+        auto store = std::make_unique<ProgressStore>(path());
+        for (int i = 0; i < 70; ++i) {
+            if (i == 45)
+                store = std::make_unique<ProgressStore>(path()), store->open();
+            const qint64 ms = i % 9 == 4 ? 20000 : 300 + (i * 7919) % 4000 / 100 * 100;
+            const bool right = i % 5 != 0;
+            std::optional<qint64> median;
+            std::sort(times.begin(), times.end());
+            if (times.size() >= 20)
+                median = (times[(times.size() - 1) / 2] + times[times.size() / 2]) / 2;
+            QCOMPARE(store->medianRightMs(), median);
+            QCOMPARE(store->record(i, u"a.dat"_s, right, ms, toolkit.now()), fsrs::gradeOf(right, ms, median));
+            if (right)
+                times << ms;
         }
-        ProgressStore store(path());
-        QCOMPARE(store.record(102, u"b.dat"_s, true, 500, toolkit.now()), 4);
-        QCOMPARE(store.record(103, u"b.dat"_s, true, 2500, toolkit.now()), 2);
-        QCOMPARE(query(path(), u"SELECT count(*) FROM review_log"_s).toInt(), 23);
     }
 
     void due_data()
