@@ -136,13 +136,21 @@ bool ProgressStore::start()
         return false;
     }
     if (version == 0) {
-        if (!db.transaction())
-            return fail(db.lastError());
-        for (const char *statement : schema)
-            if (!q.exec(QString::fromLatin1(statement)))
+        // Under the write lock, so that of two instances starting at once
+        // only the first makes the tables.
+        if (!q.exec(u"BEGIN IMMEDIATE"_s) || !q.exec(u"PRAGMA user_version"_s) || !q.next())
+            return fail(q.lastError());
+        const bool made = q.value(0).toInt() != 0;
+        q.finish();
+        if (!made) {
+            for (const char *statement : schema)
+                if (!q.exec(QString::fromLatin1(statement)))
+                    return fail(q.lastError());
+            if (!q.exec(u"PRAGMA user_version = %1"_s.arg(schemaVersion)))
                 return fail(q.lastError());
-        if (!q.exec(u"PRAGMA user_version = %1"_s.arg(schemaVersion)) || !db.commit())
-            return fail(q.lastError().isValid() ? q.lastError() : db.lastError());
+        }
+        if (!db.commit())
+            return fail(db.lastError());
     }
     statements = std::make_unique<Statements>(db);
     if (!statements->readState.prepare(
