@@ -7,7 +7,7 @@
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include "data/FileAccess.h"
-#include "editor/QuestionCsv.h"
+#include "data/QuestionCsv.h"
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -395,11 +395,9 @@ void TForm2::Export1Click()
     QList<QByteArray> records;
     for (int i = 7; i < 7 * (total() + 1); ++i)
         records << questionList.Get(i);
-    LineList rows;
-    for (const QByteArray &row : csvFromRecords(records))
-        rows.Add(row);
+    const QByteArray text = csvFromRecords(records);
     if (!fileName.isEmpty())
         CsvSaveDialog.fileName = besideWithSuffix(fileName, u".csv"_s);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
-        rows.Save(*path);
+        writeWholeFile(*path, text, LineList::writer);
 }
