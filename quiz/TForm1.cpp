@@ -1,5 +1,6 @@
 #include "quiz/TForm1.h"
 #include "app/Controls.h"
+#include "app/TextFit.h"
 #include "app/ErrorDisplay.h"
 #include "app/Globals.h"
 #include "app/Numbers.h"

@@ -1,4 +1,5 @@
 #include "app/Controls.h"
+#include "app/TextFit.h"
 #include "app/Sjis.h"
 #include "quiz/TForm1.h"
 #include "ScriptedToolkit.h"
