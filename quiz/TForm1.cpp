@@ -99,31 +99,22 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent)
     SaveDialog1 = {questionFilter, u"dat"_s, {}, false};
     buildMenus();
 
-    connectGuarded(tk, Susumeru, &QPushButton::clicked, this, &TForm1::SusumeruClick);
-    connectGuarded(tk, Miru, &QPushButton::clicked, this, &TForm1::MiruClick);
-    connectGuarded(tk, Yomikomi, &QPushButton::clicked, this, &TForm1::YomikomiClick);
-    connectGuarded(tk, Tojiru, &QPushButton::clicked, this, &TForm1::TojiruClick);
-    connectGuarded(tk, Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connectGuarded(tk, Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connectGuarded(tk, Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connectGuarded(tk, Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-    connectGuarded(tk, Sakujo, &QPushButton::clicked, this, &TForm1::SakujoClick);
-    connectGuarded(tk, Hozon, &QPushButton::clicked, this, &TForm1::HozonClick);
-    connectGuarded(tk, Open1, &QAction::triggered, this, &TForm1::YomikomiClick);
-    connectGuarded(tk, K2, &QAction::triggered, this, &TForm1::HozonClick);
-    connectGuarded(tk, Edit, &QAction::triggered, this, &TForm1::EditClick);
-    connectGuarded(tk, K4, &QAction::triggered, this, &TForm1::K4Click);
-    connectGuarded(tk, K6, &QAction::triggered, this, &TForm1::K6Click);
-    connectGuarded(tk, Exit1, &QAction::triggered, this, &TForm1::TojiruClick);
-    connectGuarded(tk, about1, &QAction::triggered, this, &TForm1::about1Click);
-    connectGuarded(tk, Kakudai, &QAction::triggered, this, &TForm1::KakudaiClick);
-    connectGuarded(tk, Shukushou, &QAction::triggered, this, &TForm1::ShukushouClick);
-    connectGuarded(tk, Hyoujun, &QAction::triggered, this, &TForm1::HyoujunClick);
-    connectGuarded(tk, Fukushu, &QAction::triggered, this, &TForm1::FukushuClick);
-    connectGuarded(tk, Pronounce, &QAction::triggered, this, &TForm1::PronounceClick);
-    connectGuarded(tk, ReadQuestion, &QAction::triggered, this, &TForm1::ReadQuestionClick);
-
-
+    using Handler = void (TForm1::*)();
+    const std::initializer_list<std::pair<QPushButton *, Handler>> clicks{
+        {Susumeru, &TForm1::SusumeruClick}, {Miru, &TForm1::MiruClick}, {Yomikomi, &TForm1::YomikomiClick},
+        {Tojiru, &TForm1::TojiruClick}, {Button1, &TForm1::Button1Click}, {Button2, &TForm1::Button2Click},
+        {Button3, &TForm1::Button3Click}, {Button4, &TForm1::Button4Click}, {Sakujo, &TForm1::SakujoClick},
+        {Hozon, &TForm1::HozonClick}};
+    for (const auto &[button, handler] : clicks)
+        connectGuarded(tk, button, &QPushButton::clicked, this, handler);
+    const std::initializer_list<std::pair<QAction *, Handler>> items{
+        {Open1, &TForm1::YomikomiClick}, {K2, &TForm1::HozonClick}, {Edit, &TForm1::EditClick},
+        {K4, &TForm1::K4Click}, {K6, &TForm1::K6Click}, {Exit1, &TForm1::TojiruClick},
+        {about1, &TForm1::about1Click}, {Kakudai, &TForm1::KakudaiClick}, {Shukushou, &TForm1::ShukushouClick},
+        {Hyoujun, &TForm1::HyoujunClick}, {Fukushu, &TForm1::FukushuClick}, {Pronounce, &TForm1::PronounceClick},
+        {ReadQuestion, &TForm1::ReadQuestionClick}};
+    for (const auto &[item, handler] : items)
+        connectGuarded(tk, item, &QAction::triggered, this, handler);
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
 }
@@ -158,15 +149,13 @@ void TForm1::buildMenus()
     Gakushu->setObjectName(u"Gakushu"_s);
     Fukushu = menuItem(Gakushu, "Fukushu", u"間違えた問題を復習"_s);
     Fukushu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    K6->setEnabled(false);
-    N1->setEnabled(false);
-    Fukushu->setEnabled(false);
     Pronounce = menuItem(Gakushu, "Pronounce", u"発音"_s);
     ReadQuestion = menuItem(Gakushu, "ReadQuestion", u"問題を読む"_s);
     Pronounce->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     ReadQuestion->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    Pronounce->setEnabled(false);
-    ReadQuestion->setEnabled(false);
+    // Greyed until a file is open, a question missed, a voice there.
+    for (QAction *item : {K6, N1, Fukushu, Pronounce, ReadQuestion})
+        item->setEnabled(false);
 }
 
 void TForm1::FormCreate()
@@ -281,10 +270,7 @@ void TForm1::answer(int button)
     tk.playSound(drill.judgement() == Drill::Judgement::Right ? u"seikai.wav"_s : u"gotou.wav"_s);
 }
 
-void TForm1::MiruClick()
-{
-    run([&] { drill.reveal(); });
-}
+void TForm1::MiruClick() { run([&] { drill.reveal(); }); }
 
 void TForm1::SusumeruClick()
 {
@@ -302,20 +288,9 @@ void TForm1::showFinished()
     run([&] { drill.resume(); });
 }
 
-void TForm1::K4Click()
-{
-    run([&] { drill.first(); });
-}
-
-void TForm1::K6Click()
-{
-    run([&] { drill.back(); });
-}
-
-void TForm1::FukushuClick()
-{
-    run([&] { drill.startReview(); });
-}
+void TForm1::K4Click() { run([&] { drill.first(); }); }
+void TForm1::K6Click() { run([&] { drill.back(); }); }
+void TForm1::FukushuClick() { run([&] { drill.startReview(); }); }
 
 void TForm1::YomikomiClick()
 {
@@ -357,20 +332,9 @@ void TForm1::SakujoClick()
     showFinished();
 }
 
-void TForm1::TojiruClick()
-{
-    close();
-}
-
-void TForm1::EditClick()
-{
-    showWindow(Form2);
-}
-
-void TForm1::about1Click()
-{
-    showWindow(AboutBox);
-}
+void TForm1::TojiruClick() { close(); }
+void TForm1::EditClick() { showWindow(Form2); }
+void TForm1::about1Click() { showWindow(AboutBox); }
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
