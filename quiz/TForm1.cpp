@@ -227,8 +227,10 @@ void TForm1::showChanges(Drill::Changes changes)
         for (int b = 0; b < 4; ++b)
             buttons[b]->setEnabled(drill.answerOpen(b + 1));
     }
-    Fukushu->setEnabled(drill.canReview());
-    K6->setEnabled(drill.canGoBack());
+    if (changes & ~Drill::Judged) {
+        Fukushu->setEnabled(drill.canReview());
+        K6->setEnabled(drill.canGoBack());
+    }
     if (changes & (Drill::Answer | Drill::Question)) {
         // The toolkit is asked only once a file is open, so start-up never waits for it.
         const bool can = drill.hasLines() && tk.canSpeak();
@@ -266,8 +268,12 @@ QString TForm1::shown(int index) const
 
 void TForm1::answer(int button)
 {
-    run([&] { drill.answer(button); });
+    drill.answer(button); // fails at no step
+    const Drill::Changes changes = drill.takeChanges();
+    // The judgement shows while its sound plays; the answer and the buttons after.
+    showChanges(changes & Drill::Judged);
     tk.playSound(drill.judgement() == Drill::Judgement::Right ? u"seikai.wav"_s : u"gotou.wav"_s);
+    showChanges(changes & ~Drill::Judged);
 }
 
 void TForm1::MiruClick() { run([&] { drill.reveal(); }); }
