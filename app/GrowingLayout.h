@@ -30,9 +30,9 @@ public:
     // The whole extra height, in shares: every column's shares add up to it.
     static constexpr int heightShares = 12;
 
+    GrowingLayout() = default;
     // Sets each control's hint and description and takes its classic rectangle
     // (its room, for a label) and font.
-    GrowingLayout() = default;
     GrowingLayout(const QSize &classicClient, QList<LayoutRow> rows);
 
     const QList<LayoutRow> &rows() const { return table; }

@@ -9,6 +9,7 @@
 #include "quiz/MissedList.h"
 #include <functional>
 #include <optional>
+#include <utility>
 
 class Drill {
 public:
@@ -102,7 +103,7 @@ public:
     bool answerOnScreen() const { return revealed || answeredHere; }
     const std::optional<SubPass> &subPass() const { return pass; }
     bool canReview() const { return !missed.isEmpty(); }
-    // 戻る works in the normal pass of an opened file.
+    // 戻る works in the normal pass of an opened file; a sub-pass goes forward only.
     bool canGoBack() const { return opened && !pass; }
     const MissedList &missedList() const { return missed; }
 
