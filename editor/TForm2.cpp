@@ -7,7 +7,7 @@
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include "data/FileAccess.h"
-#include "editor/QuestionCsv.h"
+#include "data/QuestionCsv.h"
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -96,46 +96,42 @@ TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
 
     const QFont f15b = japaneseFont(15, true), f19b = japaneseFont(19, true), f16 = japaneseFont(16);
     const QFont f15 = japaneseFont(15), f12 = japaneseFont(12);
-    Label1 = place<QLabel>(client, "Label1", 8, 0, 57, 15, u"第    問"_s, f15b, clNavy);
-    Label2 = place<QLabel>(client, "Label2", 80, 0, 57, 15, u"全    問"_s, f15b, clNavy);
-    Edit8 = place<QLineEdit>(client, "Edit8", 144, 0, 49, 20, u"残り"_s, f12);
-    Button7 = place<QPushButton>(client, "Button7", 208, 0, 49, 20, u"reset"_s, f12);
-    Edit9 = place<QLineEdit>(client, "Edit9", 273, 0, 140, 20, u"タイトル"_s, f12);
-    Edit2 = place<QuestionBox>(client, "Edit2", 6, 24, 409, 65, {}, f19b);
-    Edit3 = place<QLineEdit>(client, "Edit3", 8, 96, 201, 24, u"１正答"_s, f16, clBlack);
-    Edit5 = place<QLineEdit>(client, "Edit5", 216, 96, 201, 24, u"３"_s, f16, clBlack);
-    Edit4 = place<QLineEdit>(client, "Edit4", 8, 128, 201, 24, u"２"_s, f16, clBlack);
-    Edit6 = place<QLineEdit>(client, "Edit6", 216, 128, 201, 24, u"４"_s, f16, clBlack);
-    Edit1 = place<QLineEdit>(client, "Edit1", 8, 160, 409, 23, {}, f15, clBlack);
-    Edit7 = place<QLineEdit>(client, "Edit7", 8, 192, 409, 23, newFileHint, f15, clBlack);
-    Button6 = place<QPushButton>(client, "Button6", 8, 224, 57, 25, u"保存"_s, f12);
-    Button1 = place<QPushButton>(client, "Button1", 72, 224, 57, 25, u"<<"_s, f12);
-    Button2 = place<QPushButton>(client, "Button2", 136, 224, 57, 25, u">>"_s, f12);
-    Button4 = place<QPushButton>(client, "Button4", 200, 224, 65, 25, u"変更"_s, f12);
-    Button5 = place<QPushButton>(client, "Button5", 272, 224, 65, 25, u"クリア"_s, f12);
-    Button3 = place<QPushButton>(client, "Button3", 344, 224, 65, 25, u"追加"_s, f12);
+    // One row per control: the control as built (name, rectangle, caption,
+    // font, colour), its hint, and what a box holds at a question record,
+    // grey in an empty box and read out by screen readers.
+    const QList<std::tuple<QWidget *, QString, QString>> table{
+        {Label1 = place<QLabel>(client, "Label1", 8, 0, 57, 15, u"第    問"_s, f15b, clNavy), {}, {}},
+        {Label2 = place<QLabel>(client, "Label2", 80, 0, 57, 15, u"全    問"_s, f15b, clNavy), {}, {}},
+        {Edit8 = place<QLineEdit>(client, "Edit8", 144, 0, 49, 20, u"残り"_s, f12), {}, u"残り"_s},
+        {Button7 = place<QPushButton>(client, "Button7", 208, 0, 49, 20, u"reset"_s, f12), u"新規作成の場合、保存の前に必ずresetします"_s, {}},
+        {Edit9 = place<QLineEdit>(client, "Edit9", 273, 0, 140, 20, u"タイトル"_s, f12), {}, u"タイトル"_s},
+        {Edit2 = place<QuestionBox>(client, "Edit2", 6, 24, 409, 65, {}, f19b), u"問題文で改行は出来ません。"_s, u"問題文"_s},
+        {Edit3 = place<QLineEdit>(client, "Edit3", 8, 96, 201, 24, u"１正答"_s, f16, clBlack), {}, u"正答"_s},
+        {Edit5 = place<QLineEdit>(client, "Edit5", 216, 96, 201, 24, u"３"_s, f16, clBlack), {}, u"誤答2"_s},
+        {Edit4 = place<QLineEdit>(client, "Edit4", 8, 128, 201, 24, u"２"_s, f16, clBlack), {}, u"誤答1"_s},
+        {Edit6 = place<QLineEdit>(client, "Edit6", 216, 128, 201, 24, u"４"_s, f16, clBlack), {}, u"誤答3"_s},
+        {Edit1 = place<QLineEdit>(client, "Edit1", 8, 160, 409, 23, {}, f15, clBlack), {}, u"分野"_s},
+        {Edit7 = place<QLineEdit>(client, "Edit7", 8, 192, 409, 23, newFileHint, f15, clBlack), {}, u"解説"_s},
+        {Button6 = place<QPushButton>(client, "Button6", 8, 224, 57, 25, u"保存"_s, f12), {}, {}},
+        {Button1 = place<QPushButton>(client, "Button1", 72, 224, 57, 25, u"<<"_s, f12), {}, {}},
+        {Button2 = place<QPushButton>(client, "Button2", 136, 224, 57, 25, u">>"_s, f12), {}, {}},
+        {Button4 = place<QPushButton>(client, "Button4", 200, 224, 65, 25, u"変更"_s, f12), {}, {}},
+        {Button5 = place<QPushButton>(client, "Button5", 272, 224, 65, 25, u"クリア"_s, f12), u"クリアしてから問題入力つぎに、追加"_s, {}},
+        {Button3 = place<QPushButton>(client, "Button3", 344, 224, 65, 25, u"追加"_s, f12), u"追加した問題が第１問になる"_s, {}},
+    };
+    for (const auto &[control, hint, name] : table) {
+        control->setToolTip(hint);
+        if (name.isEmpty())
+            continue;
+        control->setAccessibleName(name);
+        if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+            memo->setPlaceholderText(name);
+        else
+            static_cast<QLineEdit *>(control)->setPlaceholderText(name);
+    }
     Button3->setEnabled(false);
     Edit2->setTabChangesFocus(true);
     block = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7};
-
-    // What each box holds at a question record: grey in an empty box, and
-    // read out by screen readers.
-    const QList<std::pair<QWidget *, QString>> names{
-        {Edit1, u"分野"_s}, {Edit2, u"問題文"_s}, {Edit3, u"正答"_s}, {Edit4, u"誤答1"_s},
-        {Edit5, u"誤答2"_s}, {Edit6, u"誤答3"_s}, {Edit7, u"解説"_s}, {Edit8, u"残り"_s},
-        {Edit9, u"タイトル"_s}};
-    for (const auto &[box, name] : names) {
-        box->setAccessibleName(name);
-        if (auto *memo = qobject_cast<QPlainTextEdit *>(box))
-            memo->setPlaceholderText(name);
-        else
-            static_cast<QLineEdit *>(box)->setPlaceholderText(name);
-    }
-
-    Button3->setToolTip(u"追加した問題が第１問になる"_s);
-    Button5->setToolTip(u"クリアしてから問題入力つぎに、追加"_s);
-    Button7->setToolTip(u"新規作成の場合、保存の前に必ずresetします"_s);
-    Edit2->setToolTip(u"問題文で改行は出来ません。"_s);
 
     const QList<QWidget *> tabOrder{Edit9, Button5, Edit2, Edit3, Edit4, Edit5, Edit6, Edit1,
                                     Edit7, Button3, Button2, Button4, Button6, Button1, Button7, Edit8};
@@ -149,17 +145,14 @@ TForm2::TForm2(Toolkit &toolkit, QWidget *parent) : QMainWindow(parent), tk(tool
 
     K1 = menuBar()->addMenu(u"ファイル"_s);
     K1->setObjectName(u"K1"_s);
+    New1 = menuItem(K1, "New1", u"新規"_s);
     Open1 = menuItem(K1, "Open1", u"開く"_s);
     Hozo = menuItem(K1, "Hozo", u"保存"_s);
-    Close1 = menuItem(K1, "Close1", u"閉じる"_s);
-    // 新規 heads the menu; the CSV items stand before 閉じる.
-    New1 = menuItem(K1, "New1", u"新規"_s);
-    K1->insertAction(Open1, New1);
+    K1->addSeparator();
     Import1 = menuItem(K1, "Import1", u"インポート (CSV)"_s);
     Export1 = menuItem(K1, "Export1", u"エクスポート (CSV)"_s);
-    K1->insertSeparator(Close1);
-    K1->insertActions(Close1, {Import1, Export1});
-    K1->insertSeparator(Close1);
+    K1->addSeparator();
+    Close1 = menuItem(K1, "Close1", u"閉じる"_s);
     CsvOpenDialog = {csvFilter, {}, {}, false};
     CsvSaveDialog = {csvFilter, u"csv"_s, {}, true};
 
@@ -395,11 +388,9 @@ void TForm2::Export1Click()
     QList<QByteArray> records;
     for (int i = 7; i < 7 * (total() + 1); ++i)
         records << questionList.Get(i);
-    LineList rows;
-    for (const QByteArray &row : csvFromRecords(records))
-        rows.Add(row);
+    const QByteArray text = csvFromRecords(records);
     if (!fileName.isEmpty())
         CsvSaveDialog.fileName = besideWithSuffix(fileName, u".csv"_s);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
-        rows.Save(*path);
+        writeWholeFile(*path, text, LineList::writer);
 }

@@ -2,6 +2,17 @@
 // The question editor: one block of seven lines of a question file at a time
 // (the header block as question 0, or one question record) in seven boxes,
 // with browsing, open, save, reset, and add, change and clear.
+//
+// Its names, as the layout has always had them:
+//   Label1   第 n 問 (the block shown)    Label2   全 n 問 (questions in the file)
+//   Edit8    残り (remaining count)       Edit9    タイトル (the file's title)
+//   Edit1    分野 (category)              Edit2    問題文 (question)
+//   Edit3    正答 (correct answer)        Edit4-6  誤答1-3 (wrong answers)
+//   Edit7    解説 (explanation)
+//   Button1  << (back)   Button2 >> (next)   Button3 追加 (add)   Button4 変更 (change)
+//   Button5  クリア (clear the boxes)   Button6 保存 (save)   Button7 reset (残り = 総数)
+//   K1       the ファイル menu: New1 新規, Open1 開く, Hozo 保存, Import1 and
+//            Export1 (CSV), Close1 閉じる
 #include "app/Toolkit.h"
 #include "data/LineList.h"
 #include <QHash>

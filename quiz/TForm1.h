@@ -1,12 +1,28 @@
 #pragma once
 // The quiz window: one question of the open question file at a time, with four
-// answer buttons, the judgement, the score and the counters.
+// answer buttons, the judgement, the score and the counters. It shows a Drill,
+// which holds the drill's state; the window runs the dialogs and boxes.
+//
+// Its names, as the layout has always had them:
+//   Susumeru  >> (next)                  Miru       正解・解説 表示 (reveal)
+//   Yomikomi  読み込み (open)            Tojiru     閉じる (close)
+//   Sakujo    記憶完了 (memorised)       Hozon      保 存 (save)
+//   Button1-4 the answer buttons         Memo1      the question
+//   Label4    the question number        Label1     the judgement
+//   Label5    the correct answer         Label2/3   the score / the tally
+//   Label6    the category               Label9     the explanation
+//   Nmon      残り (remaining count)     Smon       総数 (questions in the file)
+//   K1        the ファイル操作 menu: Open1 開く, K2 保存, Edit 編集,
+//             K4 問題の最初 (first question), K6 戻る (back), Exit1 終了
+//   K5        the title menu: about1     K7         the file's title
+//   Hyouji    表示: Kakudai 拡大, Shukushou 縮小, Hyoujun 標準の大きさ
+//   Gakushu   学習: Fukushu 復習 (review), Pronounce 発音, ReadQuestion 問題を読む
+#include "app/GrowingLayout.h"
 #include "app/Toolkit.h"
-#include "data/LineList.h"
-#include <QFont>
+#include "quiz/Drill.h"
 #include <QHash>
-#include "quiz/MissedList.h"
 #include <QMainWindow>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -29,9 +45,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void buildMenus();
     void FormCreate();
-    void ShowQuestion();
-    void UpdateScore();
 
     void SusumeruClick();
     void MiruClick();
@@ -48,50 +63,28 @@ private:
     void K6Click();
     void about1Click();
     void FukushuClick();
+    void PronounceClick();
+    void ReadQuestionClick();
+    void KakudaiClick() { zoomTo(growth.zoom() + 25); }
+    void ShukushouClick() { zoomTo(growth.zoom() - 25); }
+    void HyoujunClick() { zoomTo(100); }
 
     void answer(int button);
-    void enableAnswers();
-    void hideAnswerLabels();
-    void showQuestionNumber(int number);
+    // Runs a move of the drill and shows what it changed, also when it stops
+    // at a failing step.
+    template <class Move> void run(Move move);
+    void showChanges(Drill::Changes changes);
+    void showQuestion();
+    void showFinished();
     QString fileCaption() const;
     static QString shownTitle(const QByteArray &title);
 
-    // ---- a window that grows, zoom, texts that fit ------------------------------
-    // Which edges of a control follow the window's right edge as it grows.
-    enum class Follow { None, Right, Both };
-    struct Growth {
-        QWidget *control;
-        Follow follow;
-        int heightShare; // twelfths of the extra height that it takes
-        QSize room;      // a label's room at the layout's size; empty: the control's own size
-        QRect classic = {}; // at the layout's size, taken from the control as built
-        QFont font = {};
-        QString hint = {};
-    };
-    QRect mapped(const Growth &g) const;
-    int scaled(int pixels) const;
-    void fit(const Growth &g);
+    // A window that grows, zoom, texts that fit.
+    void fit(const LayoutRow &row);
     void arrange();
     void showText(QWidget *control, const QString &text);
     QString shown(int index) const;
     void zoomTo(int percent);
-    void KakudaiClick() { zoomTo(zoom + 25); }
-    void ShukushouClick() { zoomTo(zoom - 25); }
-    void HyoujunClick() { zoomTo(100); }
-
-    // The review of the missed questions.
-    void noteMissed();
-    void updateReviewItem();
-    void showReviewPlace();
-    void reviewMoveTo(int from);
-    void finishReview();
-    void leaveReview();
-
-    // Reading aloud: the answer once it is on the screen, and the question.
-    void PronounceClick();
-    void ReadQuestionClick();
-    void updateSpeechItems(bool answeredNow);
-    bool answerOnScreen() const;
 
     Toolkit &tk;
 
@@ -109,22 +102,9 @@ private:
     QByteArray baseTitle;
     QByteArray settingsTitle;
     QByteArray menuCaption;
-    int recordStart = 0;
-    int remainingCount = 0;
-    LineList questionList;
-    int rotation = 0;
-    int correctButton = 0;
-    int score = 0;
-    int questionNumber = 0;
+    Drill drill;
 
-    QList<Growth> growth;
+    GrowingLayout growth;
     // Each label's and button's whole text, of which it may show a part.
     QHash<const QWidget *, QString> wholeText;
-    int zoom = 100; // per cent
-    MissedList missed;
-    // The questions in the review under way (its questionNumber is the place
-    // in it); 0 in the normal pass.
-    int reviewSize = 0;
-    // Whether the question shown has been answered or its answer revealed.
-    bool answered = false;
 };

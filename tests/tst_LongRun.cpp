@@ -149,15 +149,15 @@ void tst_LongRun::scriptedLearner()
             editor.Open1->trigger();
         if (fails)
             return;
-        const LineList &list = inQuiz ? quiz.questionList : editor.questionList;
+        const LineList &list = inQuiz ? quiz.drill.lines() : editor.questionList;
         QVERIFY(sameLines(list, reload(work)));
         (inQuiz ? quizLines : editorLines) = list.Count();
         if (inQuiz)
-            quizOpened = movedLines(quiz.questionList);
+            quizOpened = movedLines(quiz.drill.lines());
     };
     const auto save = [&](bool inQuiz) {
         ++saves;
-        const LineList &list = inQuiz ? quiz.questionList : editor.questionList;
+        const LineList &list = inQuiz ? quiz.drill.lines() : editor.questionList;
         const QByteArray before = readFile(work);
         const auto writer = LineList::writer;
         const bool fails = chance(10);
@@ -243,7 +243,7 @@ void tst_LongRun::scriptedLearner()
             ++indexErrors;
         }
         QVERIFY2(due.isEmpty(), qPrintable(u"command %1, %2: no error shown"_s.arg(i + 1).arg(name)));
-        QCOMPARE(quiz.questionList.Count(), quizLines);
+        QCOMPARE(quiz.drill.lines().Count(), quizLines);
         QCOMPARE(editor.questionList.Count(), editorLines);
         tk.errors.clear();
         tk.boxes.clear();

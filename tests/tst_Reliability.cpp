@@ -129,7 +129,7 @@ class tst_Reliability : public QObject {
             lines << list.Get(i);
         return lines;
     }
-    Lines lines(bool inQuiz) const { return linesOf(inQuiz ? quiz->questionList : editor->questionList); }
+    Lines lines(bool inQuiz) const { return linesOf(inQuiz ? quiz->drill.lines() : editor->questionList); }
     void open(bool inQuiz, const QString &file)
     {
         tk->paths = {file};
@@ -273,7 +273,7 @@ private slots:
         quiz->Susumeru->click();
         QCOMPARE(tk->errors, withPath(quizErrors, chosen));
         QCOMPARE(this->lines(true), lines);
-        QCOMPARE(quiz->remainingCount, remaining);
+        QCOMPARE(quiz->drill.remainingCount(), remaining);
         QCOMPARE(onDisk(chosen), diskAfter);
 
         // What was loaded is saved whole, and the next open works as ever.

@@ -1,4 +1,5 @@
 #include "app/Controls.h"
+#include "app/TextFit.h"
 #include "app/ErrorDisplay.h"
 #include "app/Exceptions.h"
 #include "app/Numbers.h"

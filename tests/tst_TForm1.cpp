@@ -1,4 +1,5 @@
 #include "app/Controls.h"
+#include "app/TextFit.h"
 #include "app/Sjis.h"
 #include "quiz/TForm1.h"
 #include "ScriptedToolkit.h"
@@ -79,8 +80,8 @@ class tst_TForm1 : public QObject {
     Lines listLines() const
     {
         Lines lines;
-        for (int i = 0; i < form->questionList.Count(); ++i)
-            lines << form->questionList.Get(i);
+        for (int i = 0; i < form->drill.lines().Count(); ++i)
+            lines << form->drill.lines().Get(i);
         return lines;
     }
 
@@ -344,7 +345,7 @@ private slots:
         open(questionFile(3, "3"), {0, random});
         click("Susumeru");
         QCOMPARE(answerTexts(), buttons);
-        QCOMPARE(form->correctButton, random % 4 + 1);
+        QCOMPARE(form->drill.correctButton(), random % 4 + 1);
         QCOMPARE(text("Smon"), u"総数 3"_s);
         QCOMPARE(text("Memo1"), u"q2"_s);
         QCOMPARE(text("Label5"), u"a2"_s);
@@ -362,7 +363,7 @@ private slots:
         open(lines);
         QCOMPARE(text("Nmon"), u"残り  5x"_s);
         QCOMPARE(text("Smon"), u"総数 3"_s);
-        QCOMPARE(form->remainingCount, 5);
+        QCOMPARE(form->drill.remainingCount(), 5);
     }
 
     // ---- answering and scoring ------------------------------------------
@@ -440,7 +441,7 @@ private slots:
         tk->answers = {IDYES};
         click("Sakujo"); // leaves without a new answer: nothing more to count
         QCOMPARE(text("Label2"), u"1"_s);
-        QCOMPARE(form->score, 1);
+        QCOMPARE(form->drill.score(), 1);
     }
 
     // ---- navigation -------------------------------------------------------
@@ -460,7 +461,7 @@ private slots:
         open(questionFile(2, "2"), {0}, u"r.dat"_s);
         QCOMPARE(answersEnabled(), (QList<bool>{true, true, true, true}));
         QCOMPARE(text("Label3"), u" / 3"_s);
-        QCOMPARE(form->remainingCount, 2);
+        QCOMPARE(form->drill.remainingCount(), 2);
         QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"r.dat"_s) + u')');
         QCOMPARE(form->OpenDialog1.fileName, path(u"r.dat"_s));
         QCOMPARE(lastOf(tk->dialogs).settings.fileName, path(u"q.dat"_s)); // the last choice is proposed
@@ -475,11 +476,11 @@ private slots:
         QCOMPARE(text("Label2"), u"1"_s);
         QCOMPARE(text("Label3"), u" / 1"_s);
         click("Susumeru");                // 21: the record at 7 × 3 is still visited
-        QCOMPARE(form->recordStart, 21);
+        QCOMPARE(form->drill.recordStart(), 21);
         QCOMPARE(text("Label4"), u"第 3 問"_s);
         click("Button1");                 // right on the last of the pass
         click("Susumeru");                // wraps
-        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(form->drill.recordStart(), 7);
         QCOMPARE(text("Label4"), u"第 1 問"_s);
         QCOMPARE(text("Label2"), u"1"_s); // the new pass's first point
         QCOMPARE(text("Label3"), u" / 3"_s);
@@ -492,7 +493,7 @@ private slots:
         open(questionFile(3, "0"), {0, 0});
         click("Button1");
         click("Susumeru");
-        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(form->drill.recordStart(), 7);
         QCOMPARE(text("Label2"), u"1"_s);
         QCOMPARE(text("Label3"), u" / 0"_s);
     }
@@ -504,20 +505,20 @@ private slots:
         click("Susumeru");
         click("Button1");
         trigger("K6");
-        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(form->drill.recordStart(), 7);
         QCOMPARE(text("Label4"), u"第 1 問"_s);
         QCOMPARE(answersEnabled(), (QList<bool>{true, false, false, false})); // back enables nothing
         trigger("K6");                      // at the first question: same record, fresh rotation
-        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(form->drill.recordStart(), 7);
         QCOMPARE(text("Label4"), u"第 1 問"_s);
-        QCOMPARE(form->correctButton, 3);
+        QCOMPARE(form->drill.correctButton(), 3);
         QCOMPARE(text("Label1"), u"正 解！"_s); // not counted by back
         click("Susumeru");
         trigger("K4");
         QCOMPARE(text("Label3"), u"/ 0"_s);
         QCOMPARE(text("Label2"), u"0"_s);
         QCOMPARE(text("Label4"), u"第 1 問"_s);
-        QCOMPARE(form->score, 0);
+        QCOMPARE(form->drill.score(), 0);
         QCOMPARE(text("Memo1"), u"q1"_s);
     }
 
@@ -539,7 +540,7 @@ private slots:
         QCOMPARE(tk->boxes[0].buttons, Buttons::YesNoCancel);
         QCOMPARE(text("Memo1"), u"apple-q"_s);
         QCOMPARE(text("Label4"), u"第 2 問"_s);
-        QCOMPARE(form->questionNumber, 1);
+        QCOMPARE(form->drill.questionNumber(), 1);
         tk->paths.push_back(path(u"saved.dat"_s));
         click("Hozon");
         const Lines expected{"English words 1", "h1", "0", "h3", "h4", "h5", "h6",
@@ -571,7 +572,7 @@ private slots:
         QCOMPARE(listLines(), questionFile(3, "3"));
         QCOMPARE(answersEnabled(), (QList<bool>{true, true, true, true}));
         QVERIFY(!visible("Label5") && !visible("Label6") && !visible("Label9"));
-        QCOMPARE(form->correctButton, 4);
+        QCOMPARE(form->drill.correctButton(), 4);
         QCOMPARE(text("Label1"), u"残 念"_s); // not counted
         QCOMPARE(text("Label4"), u"第 1 問"_s);
     }
@@ -585,11 +586,11 @@ private slots:
         tk->answers = {IDYES};
         click("Sakujo");
         QCOMPARE(text("Memo1"), u"q4"_s); // the first record behind the cycle
-        QCOMPARE(form->remainingCount, 2);
+        QCOMPARE(form->drill.remainingCount(), 2);
         QCOMPARE(listLines().at(2), "2"_ba);
         QCOMPARE(listLines().mid(28, 7), questionFile(3, "3").mid(21, 7));
         click("Susumeru"); // the cycle now ends at 14
-        QCOMPARE(form->recordStart, 7);
+        QCOMPARE(form->drill.recordStart(), 7);
     }
 
     void memorisedOnTheLastRecordOfTheFile()
@@ -651,7 +652,7 @@ private slots:
         open({"only", "two"}, {}, u"short.dat"_s);
         QCOMPARE(tk->errors, QStringList{u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (2)"_s});
         QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"short.dat"_s) + u')');
-        QCOMPARE(form->remainingCount, 2); // kept
+        QCOMPARE(form->drill.remainingCount(), 2); // kept
         QCOMPARE(text("Memo1"), u"q1"_s);   // nothing shown from the new file
         QCOMPARE(control<QAction>("K7")->text(), u"「Title」"_s);
     }
@@ -704,6 +705,8 @@ private slots:
         QTest::newRow("1 on the main row") << int(Qt::Key_1) << Qt::KeyboardModifiers() << u"正 解！"_s;
         QTest::newRow("3 on the keypad") << int(Qt::Key_3) << Qt::KeyboardModifiers(Qt::KeypadModifier) << u"残 念"_s;
         QTest::newRow("5 is no answer") << int(Qt::Key_5) << Qt::KeyboardModifiers() << u"      "_s;
+        QTest::newRow("0 is no answer") << int(Qt::Key_0) << Qt::KeyboardModifiers() << u"      "_s;
+        QTest::newRow("comma is no answer") << int(Qt::Key_Comma) << Qt::KeyboardModifiers() << u"      "_s;
         QTest::newRow("Ctrl+1 is no answer") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::ControlModifier) << u"      "_s;
     }
     void numberKeysAnswer()
@@ -760,7 +763,7 @@ private slots:
         open(questionFile(2, "2"), {0, 0});
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), held);
         QApplication::sendEvent(control<QWidget>(focus.toLatin1().constData()), &press);
-        QCOMPARE(form->recordStart, recordStart);
+        QCOMPARE(form->drill.recordStart(), recordStart);
         QCOMPARE(tk->sounds.size(), sounds);
         QCOMPARE(text("Memo1").contains(u'\n') || text("Memo1").contains(u'\t'), typed);
     }
@@ -828,6 +831,20 @@ private slots:
             QVERIFY2(!inFull || !shown.contains(u'…'), qPrintable(w->objectName()));
         }
         QCOMPARE(painted.size(), 20);
+        // Each column's height shares add up to the whole extra height: the
+        // lowest control of every column keeps its margin above the bottom,
+        // give or take the rounding of each share.
+        const QList<LayoutRow> &rows = form->growth.rows();
+        for (const LayoutRow &row : rows) {
+            const auto below = [&](const LayoutRow &other) {
+                return other.classic.top() > row.classic.bottom() && other.classic.left() <= row.classic.right()
+                       && other.classic.right() >= row.classic.left();
+            };
+            if (std::none_of(rows.begin(), rows.end(), below)) {
+                const int margin = form->centralWidget()->height() - row.control->geometry().bottom();
+                QVERIFY2(std::abs(margin - form->growth.scaled(285 - row.classic.bottom())) <= 4, qPrintable(row.control->objectName()));
+            }
+        }
         for (qsizetype i = 0; i < painted.size(); ++i)
             for (qsizetype j = i + 1; j < painted.size(); ++j)
                 QVERIFY2(!painted[i].second.intersects(painted[j].second),
@@ -992,7 +1009,7 @@ private slots:
         }
         QCOMPARE(shown, reviewed);
         QCOMPARE(tk->boxes.isEmpty() ? QString() : tk->boxes.last().text, box.isEmpty() ? box : u"復習が終わりました。"_s + box);
-        QVERIFY(text("Label4") == u"第 1 問"_s && form->recordStart == 7 && form->score == 0 && enabled("K6"));
+        QVERIFY(text("Label4") == u"第 1 問"_s && form->drill.recordStart() == 7 && form->drill.score() == 0 && enabled("K6"));
         trigger("Fukushu"); // greyed when nothing is left
         QCOMPARE(text("Label4"), missedAfter ? u"復習 1 / %1"_s.arg(missedAfter) : u"第 1 問"_s);
         // Saved, the file is what the same memorising saves without a review.

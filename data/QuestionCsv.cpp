@@ -1,4 +1,4 @@
-#include "editor/QuestionCsv.h"
+#include "data/QuestionCsv.h"
 #include "app/Exceptions.h"
 #include "app/Sjis.h"
 #include <QStringDecoder>
@@ -200,7 +200,7 @@ QList<QByteArray> recordsFromCsv(QByteArrayView bytes)
     return records;
 }
 
-QList<QByteArray> csvFromRecords(const QList<QByteArray> &records)
+QByteArray csvFromRecords(const QList<QByteArray> &records)
 {
     QList<QByteArray> rows{bom + csvColumns.join(u',').toUtf8()};
     for (qsizetype r = 0; r + fields <= records.size(); r += fields) {
@@ -214,6 +214,6 @@ QList<QByteArray> csvFromRecords(const QList<QByteArray> &records)
         }
         rows << row;
     }
-    return rows;
+    return rows.join("\r\n") + "\r\n";
 }
 

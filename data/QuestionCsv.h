@@ -18,9 +18,9 @@ extern const QStringList csvColumns;
 // throws an Exception whose message names its row, column and character.
 QList<QByteArray> recordsFromCsv(QByteArrayView bytes);
 
-// The rows of a CSV text in UTF-8 for `records` (seven Shift-JIS lines each,
-// any incomplete last record left out): the heading row, with a byte-order
-// mark in front, then one row per record, fields quoted where they must be.
-// Each row is to be ended by CR LF. A line whose bytes would not come back the
-// same through the CSV throws an Exception naming its row and column.
-QList<QByteArray> csvFromRecords(const QList<QByteArray> &records);
+// The CSV text in UTF-8 for `records` (seven Shift-JIS lines each, any
+// incomplete last record left out): the heading row, with a byte-order mark in
+// front, then one row per record, fields quoted where they must be, each row
+// ended by CR LF. A line whose bytes would not come back the same through the
+// CSV throws an Exception naming its row and column.
+QByteArray csvFromRecords(const QList<QByteArray> &records);
