@@ -29,6 +29,7 @@ public:
     void speak(const QString &text) override;
     void stopSpeaking() override;
     bool canSpeak() override;
+    QDateTime now() override { return QDateTime::currentDateTimeUtc(); }
 
     // Where a bare sound name is found: the current folder first, then the
     // folder the program was started in (a dialog may have changed the current

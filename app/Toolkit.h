@@ -2,6 +2,7 @@
 // What the windows ask of the desktop. The windows never open a message box, a
 // file dialog, a sound or an address themselves: they ask this interface, which
 // the program implements with Qt (QtToolkit) and the tests with a script.
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -46,6 +47,8 @@ public:
     virtual void stopSpeaking() = 0;
     // Whether there is an audio device to read with.
     virtual bool canSpeak() = 0;
+    // The time, in UTC: the system clock, scripted in tests.
+    virtual QDateTime now() = 0;
 
     // Runs `dialog`; on OK its file name becomes the chosen path, as a dialog
     // that keeps its last answer does.

@@ -41,6 +41,9 @@ ROWS = [
     ("open 10 MB in the quiz window", "time", "open/10MB", "open/10MB:floor", 1.2, None),
     ("open a question of one 10 MB line", "time", "open/10MB-line", "open/10MB-line:floor", 1.5, None),
     ("program, 100 MB open in both windows", "bytes", "both-windows/100MB:resident", "both-windows/100MB:files", None, None),
+    ("record an answer, 1,000,000 logged", "time", "progress/record", "progress/record:floor", 2.5, 5 * MS),
+    ("due list of a 10,000-question file", "time", "progress/due", "progress/due:floor", 1.5, 50 * MS),
+    ("  opening that store", "time", "progress/open", "progress/open:floor", None, None),
 ]
 
 SUFFIX = re.compile(r"^(iterations:\d+|repeats:\d+|min_time:[\d.]+|real_time|manual_time)$")

@@ -27,6 +27,8 @@ public:
     std::deque<QString> paths;
     std::deque<int> randoms;
     bool speechAvailable = true;
+    // The time now() tells; tests set and advance it.
+    QDateTime clock = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
 
     // What was asked.
     QList<Box> boxes;
@@ -55,6 +57,7 @@ public:
     void speak(const QString &text) override { spoken << text; }
     void stopSpeaking() override { ++speechStops; }
     bool canSpeak() override { return speechAvailable; }
+    QDateTime now() override { return clock; }
 };
 
 // The last entry, or an empty one, so that a missing call fails one check
