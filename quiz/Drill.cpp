@@ -48,7 +48,7 @@ void Drill::openAnswers()
 void Drill::noteMissed()
 {
     // Only a record the file holds; before an open every answer is wrong.
-    if (start >= firstRecord && start + recordLines <= list.Count())
+    if (asksRecord())
         missed.add(start);
 }
 

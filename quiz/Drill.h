@@ -111,6 +111,8 @@ public:
     // 戻る works in the normal pass of an opened file; a sub-pass goes forward only.
     bool canGoBack() const { return opened && !pass; }
     const MissedList &missedList() const { return missed; }
+    // Whether the record asked is one the file holds: none before an open.
+    bool asksRecord() const { return start >= firstRecord && start + recordLines <= list.Count(); }
     // The start lines of the records in the drill: within the remaining count
     // and the file.
     QList<int> recordsInDrill() const;

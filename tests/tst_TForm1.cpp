@@ -89,6 +89,7 @@ class tst_TForm1 : public QObject {
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(dir->path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(u"data"_s))); // never the learner's history
         if (settings)
             writeFile(path(u"help.txt"_s), *settings);
         tk = std::make_unique<ScriptedToolkit>();
@@ -968,13 +969,15 @@ private slots:
         QTest::addColumn<QStringList>("reviewed");
         QTest::addColumn<QString>("box");
         QTest::addColumn<int>("missedAfter");
-        QTest::newRow("memorised first, missed") << 1 << u"NN"_s << QStringList{u"q3"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2;
-        QTest::newRow("memorised middle, missed") << 3 << u"NN"_s << QStringList{u"q1"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2;
-        QTest::newRow("memorised last of cycle") << 4 << u"NN"_s << QStringList{u"q1"_s, u"q3"_s} << u"2 問中 0 問正解"_s << 2;
-        QTest::newRow("all right") << 0 << u"RRR"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 3 問正解"_s << 0;
-        QTest::newRow("revealed, right, wrong") << 0 << u"SRW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 2;
-        QTest::newRow("memorised in review") << 0 << u"RMW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 1;
-        QTest::newRow("left for question 1") << 0 << u"RF"_s << QStringList{u"q1"_s, u"q3"_s} << QString() << 2;
+        QTest::addColumn<QString>("back"); // the question and number shown after it
+        QTest::newRow("memorised first, missed") << 1 << u"NN"_s << QStringList{u"q3"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2 << u"q2 第 2 問"_s;
+        QTest::newRow("memorised middle, missed") << 3 << u"NN"_s << QStringList{u"q1"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2 << u"q4 第 4 問"_s;
+        // The learner's question went past the remaining count.
+        QTest::newRow("memorised last of cycle") << 4 << u"NN"_s << QStringList{u"q1"_s, u"q3"_s} << u"2 問中 0 問正解"_s << 2 << u"q1 第 1 問"_s;
+        QTest::newRow("all right") << 0 << u"RRR"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 3 問正解"_s << 0 << u"q1 第 1 問"_s;
+        QTest::newRow("revealed, right, wrong") << 0 << u"SRW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 2 << u"q1 第 1 問"_s;
+        QTest::newRow("memorised in review") << 0 << u"RMW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 1 << u"q1 第 1 問"_s;
+        QTest::newRow("left for question 1") << 0 << u"RF"_s << QStringList{u"q1"_s, u"q3"_s} << QString() << 2 << u"q1 第 1 問"_s;
     }
     void review()
     {
@@ -983,6 +986,7 @@ private slots:
         QFETCH(QStringList, reviewed);
         QFETCH(QString, box);
         QFETCH(int, missedAfter);
+        QFETCH(QString, back);
         start();
         open(questionFile(5, "4"));
         for (const char *b : {"Button2", "Susumeru", "Button1", "Miru", "Susumeru", "Miru", "Susumeru", "Button2", "Susumeru"})
@@ -1009,7 +1013,8 @@ private slots:
         }
         QCOMPARE(shown, reviewed);
         QCOMPARE(tk->boxes.isEmpty() ? QString() : tk->boxes.last().text, box.isEmpty() ? box : u"復習が終わりました。"_s + box);
-        QVERIFY(text("Label4") == u"第 1 問"_s && form->drill.recordStart() == 7 && form->drill.score() == 0 && enabled("K6"));
+        QCOMPARE(text("Memo1") + u' ' + text("Label4"), back);
+        QVERIFY(form->drill.score() == 0 && enabled("K6"));
         trigger("Fukushu"); // greyed when nothing is left
         QCOMPARE(text("Label4"), missedAfter ? u"復習 1 / %1"_s.arg(missedAfter) : u"第 1 問"_s);
         // Saved, the file is what the same memorising saves without a review.
