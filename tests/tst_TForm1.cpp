@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -1032,6 +1034,74 @@ private slots:
         tk->paths.push_back(path(u"plain.dat"_s));
         click("Hozon");
         QCOMPARE(readFile(path(u"reviewed.dat"_s)), readFile(path(u"plain.dat"_s)));
+    }
+
+    // ---- the learner's history ---------------------------------------------
+
+    void history_data()
+    {
+        // In a three-question drill whose button 1 is right: w waits a second,
+        // r reveals, n goes on, b goes back, a digit answers. Then the log
+        // (question, grade, ms), and two days on, today's review, the most
+        // forgotten first.
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QStringList>("today");
+        QTest::newRow("right in 2 s, wrong, revealed") << u"ww1nw2nwwwr"_s << true << u"q1 3 2000, q2 1 1000, q3 1 3000"_s << QStringList{u"q2"_s, u"q3"_s, u"q1"_s};
+        QTest::newRow("a click again or a reveal after it adds nothing") << u"11rn22r"_s << true << u"q1 3 0, q2 1 0"_s << QStringList{u"q2"_s, u"q1"_s};
+        QTest::newRow("back shows it anew") << u"1nbw2"_s << true << u"q1 3 0, q1 1 1000"_s << QStringList{u"q1"_s};
+        QTest::newRow("never answered, never due") << u"nn"_s << true << QString() << QStringList{};
+        QTest::newRow("unusable: one notice, the drill goes on") << u"2n1"_s << false << QString() << QStringList{};
+    }
+    void history()
+    {
+        QFETCH(QString, moves);
+        QFETCH(bool, usable);
+        QFETCH(QStringList, today);
+        start();
+        if (!usable)
+            writeFile(path(u"data"_s), "a file where the folder should be");
+        open(questionFile(3, "3"));
+        for (const QChar move : moves) {
+            switch (move.toLatin1()) {
+            case 'w': tk->clock = tk->clock.addSecs(1); break;
+            case 'r': click("Miru"); break;
+            case 'n': click("Susumeru"); break;
+            case 'b': trigger("K6"); break;
+            default: click(qPrintable(u"Button"_s + move));
+            }
+        }
+        QStringList log;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+            db.setDatabaseName(path(u"data/pirumo/progress.sqlite"_s));
+            db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+            QSqlQuery q(db);
+            for (bool read = db.open() && q.exec(u"SELECT key, grade, answer_ms, file FROM review_log"_s); read && q.next();)
+                for (int k = 1; k <= 3; ++k)
+                    if (q.value(0).toLongLong() == questionKey("q" + QByteArray::number(k), "a" + QByteArray::number(k)) && q.value(3) == path(u"q.dat"_s))
+                        log << u"q%1 %2 %3"_s.arg(k).arg(q.value(1).toInt()).arg(q.value(2).toInt());
+        }
+        QSqlDatabase::removeDatabase(u"check"_s);
+        QTEST(log.join(u", "_s), "log");
+        QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(questionFile(3, "3")));
+
+        tk->clock = tk->clock.addDays(2);
+        open(questionFile(3, "3"));
+        click("Susumeru"); // the learner's place
+        QVERIFY(text("Memo1") == u"q2"_s && control<QAction>("Kyou")->text() == u"今日の復習 (%1 問)"_s.arg(today.size()));
+        QCOMPARE(enabled("Kyou"), !today.isEmpty());
+        trigger("Kyou");
+        for (qsizetype i = 0; i < today.size(); ++i) {
+            QCOMPARE(text("Memo1") + u' ' + text("Label4"), u"%1 今日 %2 / %3"_s.arg(today[i]).arg(i + 1).arg(today.size()));
+            click("Button1");
+            click("Susumeru");
+        }
+        QCOMPARE(text("Memo1") + u' ' + text("Label4"), u"q2 第 2 問"_s);
+        QCOMPARE(lastOf(tk->boxes).text, !usable ? form->history->notice() : today.isEmpty() ? QString()
+                                                   : u"今日の復習が終わりました。%1 問中 %1 問正解"_s.arg(today.size()));
+        QVERIFY(!enabled("Kyou") && tk->boxes.size() == !today.isEmpty() + !usable);
     }
 };
 
