@@ -116,6 +116,7 @@ class tst_Reliability : public QObject {
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(dir->path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(u"data"_s))); // never the learner's history
         writeFile(path(u"help.txt"_s), "3480\r\nT\r\nM\r\n");
         tk = std::make_unique<VanishingToolkit>();
         quiz = std::make_unique<TForm1>(*tk);
