@@ -64,5 +64,6 @@ void guard(Toolkit &toolkit, const std::function<void()> &handler)
         showError(toolkit, e);
     } catch (const std::bad_alloc &) {
         showError(toolkit, EOutOfMemory());
+    } catch (const Cancelled &) {
     }
 }

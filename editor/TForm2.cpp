@@ -3,6 +3,7 @@
 #include "app/ErrorDisplay.h"
 #include "app/Exceptions.h"
 #include "app/Globals.h"
+#include "app/LoadQuestionFile.h"
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
@@ -250,7 +251,7 @@ void TForm2::Open1Click()
         if (const auto path = tk.run(this, DialogKind::Open, OpenDialog1)) {
             bool loaded = true;
             try {
-                questionList.Load(*path);
+                loadQuestionFile(tk, this, questionList, *path);
                 fileName = *path;
             } catch (const EFOpenError &e) {
                 loaded = false;

@@ -2,6 +2,7 @@
 #include "app/Controls.h"
 #include "app/ErrorDisplay.h"
 #include "app/Globals.h"
+#include "app/LoadQuestionFile.h"
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
@@ -382,7 +383,7 @@ void TForm1::YomikomiClick()
         return;
     // The path becomes the file's name only once its lines are here, so that a
     // failed open never has a later save write these lines over that file.
-    questionList.Load(*path);
+    loadQuestionFile(tk, this, questionList, *path);
     fileName = *path;
     missed.clear();
     leaveReview();

@@ -341,8 +341,6 @@ private slots:
             {"a folder by the file's name", createError},
             {"a FIFO by the file's name", createError},
             {"a name of 256 bytes", createError},
-            {"short write", writeError},
-            {"failed write", writeError},
             {"file system full", writeError},
             {"file size limit", writeError},
         };
@@ -372,7 +370,6 @@ private slots:
         QDir().mkpath(folder);
         writeFile(file, former);
         std::function<void()> undo = [] {};
-        const auto writer = LineList::writer;
         if (fault == u"missing folder"_s) {
             file = path(u"missing/x.dat"_s);
             undo = [&] { QDir().mkpath(path(u"missing"_s)); };
@@ -390,12 +387,6 @@ private slots:
             QFile::remove(file);
             QDir().mkpath(file + u"/inside"_s);
             undo = [&] { QDir(file).removeRecursively(); };
-        } else if (fault == u"short write"_s) {
-            LineList::writer = [](QIODevice &f, const QByteArray &text) { return f.write(text.left(text.size() / 2)); };
-            undo = [&] { LineList::writer = writer; };
-        } else if (fault == u"failed write"_s) {
-            LineList::writer = [](QIODevice &, const QByteArray &) { return qint64(-1); };
-            undo = [&] { LineList::writer = writer; };
         } else if (fault == u"file system full"_s) {
             if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
                 QSKIP(qPrintable(u"no small file system can be mounted here: "_s + QString::fromLocal8Bit(strerror(errno))));
@@ -432,11 +423,14 @@ private slots:
     void saveKeepsTheFile_data()
     {
         QTest::addColumn<QString>("staging");
-        for (const char *staging : {"another user's 0600 file, saved by root", "a group's 0660 file, saved by a member",
-                                    "a set-group-ID file", "an ACL and an extended attribute", "a hard link",
-                                    "a symbolic link", "a folder the saver cannot write", "a bind-mounted file",
-                                    "a name of 250 bytes", "room for the new text but not for two copies"})
-            QTest::newRow(staging) << QString::fromLatin1(staging);
+        QTest::addColumn<bool>("inPlace"); // rewritten in place, or replaced by a copy
+        for (const char *staging : {"another user's 0600 file, saved by root", "a set-group-ID file",
+                                    "an ACL and an extended attribute", "a folder's default ACL the file lacks"})
+            QTest::newRow(staging) << QString::fromLatin1(staging) << false;
+        for (const char *staging : {"a group's 0660 file, saved by a member", "a hard link", "a symbolic link",
+                                    "a folder the saver cannot write", "a bind-mounted file", "a name of 250 bytes",
+                                    "room for the new text but not for two copies"})
+            QTest::newRow(staging) << QString::fromLatin1(staging) << true;
     }
     void saveKeepsTheFile()
     {
@@ -453,6 +447,10 @@ private slots:
         QString other; // another name of the same file
         QDir().mkpath(folder);
         QVERIFY(chmod(QFile::encodeName(dir->path()), 0755) == 0);
+        // The cache folder, where a rewrite in place keeps the former content, is the saver's.
+        const QString cache = path(u"cache"_s);
+        QVERIFY(QDir().mkpath(cache) && chmod(QFile::encodeName(cache), 0777) == 0);
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
         auto umount = qScopeGuard([&] { actAs(0, 0); ::umount2(folderName, MNT_DETACH); ::umount2(QFile::encodeName(file), MNT_DETACH); });
         if (staging.startsWith(u"room"_s) && ::mount("tmpfs", folderName, "tmpfs", 0, "size=64k") != 0)
             QSKIP("no small file system can be mounted here");
@@ -472,6 +470,10 @@ private slots:
                                                        "04000400ffffffff" "10000600ffffffff" "20000000ffffffff");
             QVERIFY(setxattr(name, "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) == 0);
             QVERIFY(setxattr(name, "user.origin", "learner", 7, 0) == 0);
+        } else if (staging.startsWith(u"a folder's default ACL"_s)) { // owner rwx, user 1000 rw, group r-x, mask rwx, others r-x
+            const QByteArray acl = QByteArray::fromHex("02000000" "01000700ffffffff" "02000600e8030000"
+                                                       "04000500ffffffff" "10000700ffffffff" "20000500ffffffff");
+            QVERIFY(setxattr(folderName, "system.posix_acl_default", acl.constData(), size_t(acl.size()), 0) == 0);
         } else if (staging.startsWith(u"a hard link"_s)) {
             QVERIFY(link(name, QFile::encodeName(other = folder + u"/other.dat"_s)) == 0);
         } else if (staging.startsWith(u"a symbolic link"_s)) {
@@ -486,12 +488,17 @@ private slots:
                 QSKIP("no bind mount can be made here");
         }
         const QByteArray before = identity(file) + '\n' + onDisk(folder);
+        struct stat was {}, now {};
+        QVERIFY(::stat(name, &was) == 0);
         QVERIFY(actAs(uid, gid));
         save(true, file);
         QVERIFY(actAs(0, 0));
         QCOMPARE(tk->errors, QStringList());
         QCOMPARE(onDisk(other.isEmpty() ? file : other), fileOf(list));
         QCOMPARE(identity(file) + '\n' + onDisk(folder), before);
+        QVERIFY(::stat(name, &now) == 0);
+        QTEST(now.st_ino == was.st_ino, "inPlace");
+        QCOMPARE(onDisk(cache + u"/pirumo"_s), QFileInfo::exists(cache + u"/pirumo"_s) ? "<folder> "_ba : "<missing>"_ba);
     }
 
     // A settings file that is no regular file fails at once with the open
