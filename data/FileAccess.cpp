@@ -509,3 +509,15 @@ void copyIfMissing(const QString &from, const QString &to)
         return; // the learner's, whatever it is
     create(to, name, readRegularFile(from), {});
 }
+
+void makeFolder(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    QDir().mkpath(QFile::decodeName(folderOf(name))); // a failure shows below
+    const int made = ::mkdir(name.constData(), 0777) == 0 ? 0 : errno;
+    struct stat folder {};
+    if (::stat(name.constData(), &folder) != 0)
+        throw EFCreateError(path, made && made != EEXIST ? made : errno);
+    if (!S_ISDIR(folder.st_mode))
+        throw EFCreateError(path, EEXIST);
+}

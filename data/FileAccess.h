@@ -51,3 +51,8 @@ void restoreInterruptedSave(const QString &path);
 // Copies the file `from` to `to` unless `to` exists: whole or not at all,
 // never over a file that is there. Throws EFOpenError or EFCreateError.
 void copyIfMissing(const QString &from, const QString &to);
+
+// Makes the folder `path` and the folders it is in, unless it is a folder
+// already. Throws EFCreateError when something else has its name (a file,
+// a dangling link) or it cannot be made.
+void makeFolder(const QString &path);
