@@ -299,17 +299,33 @@ private slots:
     void failedLoadKeepsTheList_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("missing file") << u"missing.dat"_s;
-        QTest::newRow("a folder") << u"folder"_s;
+        QTest::addColumn<QString>("error");
+        const QString openError = u"ﾌｧｲﾙ %1 は開けません"_s;
+        QTest::newRow("missing file") << u"missing.dat"_s << openError;
+        QTest::newRow("a folder") << u"folder"_s << openError;
+        QTest::newRow("larger than the memory there is (sparse, 1 TB)") << u"huge.dat"_s << u"ﾒﾓﾘが足りません"_s;
+        QTest::newRow("cancelled while read") << u"cancelled.dat"_s << QString();
+        QTest::newRow("cancelled while split") << u"split.dat"_s << QString();
     }
     void failedLoadKeepsTheList()
     {
         QFETCH(QString, name);
+        QFETCH(QString, error);
         QDir(dir.path()).mkdir(u"folder"_s);
+        QFile huge(path(u"huge.dat"_s));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 40));
+        writeFile(path(u"cancelled.dat"_s), fileOf(numbered(10)));
+        writeFile(path(u"split.dat"_s), fileOf(numbered(10)));
         LineList list = listOf({"kept"});
         const QString given = path(name);
-        QCOMPARE(messageOf<EFOpenError>([&] { list.Load(given); }),
-                 u"ﾌｧｲﾙ %1 は開けません"_s.arg(given));
+        // Cancelled at the first word from the reading, or from the splitting.
+        const Progress progress = [&](qint64 done, qint64 total) { return name == u"split.dat"_s && done <= total / 2; };
+        QCOMPARE(messageOf<Exception>([&] {
+            try {
+                list.Load(given, progress);
+            } catch (const Cancelled &) {
+            }
+        }), error.arg(given).isEmpty() ? u"<no error>"_s : error.arg(given));
         QCOMPARE(linesOf(list), Lines{"kept"});
     }
 

@@ -3,6 +3,7 @@
 // nor any file on disk loses a byte the rules do not take from it.
 #include "ScriptedToolkit.h"
 #include "TestFiles.h"
+#include "app/Exceptions.h"
 #include "app/QtToolkit.h"
 #include "app/Sjis.h"
 #include "app/WaveHeader.h"
@@ -499,6 +500,57 @@ private slots:
         QVERIFY(::stat(name, &now) == 0);
         QTEST(now.st_ino == was.st_ino, "inPlace");
         QCOMPARE(onDisk(cache + u"/pirumo"_s), QFileInfo::exists(cache + u"/pirumo"_s) ? "<folder> "_ba : "<missing>"_ba);
+    }
+
+    // A rewrite in place cut off, and its put-back failing too (the disk gives
+    // out): the next open in either window offers the former content back.
+    void cutOffSaveIsOfferedBack_data()
+    {
+        QTest::addColumn<bool>("inQuiz");
+        QTest::addColumn<int>("answer");
+        for (bool inQuiz : {true, false})
+            for (int answer : {IDYES, IDNO})
+                QTest::addRow("%s, %s", inQuiz ? "quiz" : "editor", answer == IDYES ? "Yes" : "No") << inQuiz << answer;
+    }
+    void cutOffSaveIsOfferedBack()
+    {
+        QFETCH(bool, inQuiz);
+        QFETCH(int, answer);
+        start();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path(u"cache"_s)));
+        const QString file = path(u"x.dat"_s), link = path(u"link.dat"_s);
+        const Lines former = questionFile(3, "3");
+        writeFile(file, fileOf(former));
+        QVERIFY(QFile::link(file, link)); // saved through a link: rewritten in place
+        rlimit unlimited{};
+        getrlimit(RLIMIT_FSIZE, &unlimited);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &unlimited); std::signal(SIGXFSZ, handler); });
+        const auto cutOff = [](QIODevice &f, const QByteArray &text) {
+            f.write(text.left(text.size() / 2));
+            const rlimit none{0, RLIM_INFINITY};
+            setrlimit(RLIMIT_FSIZE, &none);
+            return qint64(-1);
+        };
+        LineList longer;
+        for (const QByteArray &line : questionFile(30, "30"))
+            longer.Add(line);
+        QVERIFY_THROWS_EXCEPTION(EWriteError, longer.Save(link, {}, cutOff));
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        const QByteArray torn = onDisk(file);
+        QVERIFY(torn != fileOf(former));
+
+        tk->answers = {answer};
+        open(inQuiz, file);
+        QCOMPARE(tk->boxes.size(), 1);
+        QCOMPARE(tk->boxes[0].text, u"前回の保存が途中で終わりました。保存前の内容に戻しますか？"_s);
+        QCOMPARE(onDisk(file), answer == IDYES ? fileOf(former) : torn);
+        QCOMPARE(lines(inQuiz), answer == IDYES ? former : linesOf(LineList::split(torn)));
+        // A copy is offered until the file is put back or saved again.
+        tk->answers = {IDCANCEL};
+        open(inQuiz, file);
+        QCOMPARE(tk->boxes.size(), answer == IDYES ? 1 : 2);
+        QVERIFY(tk->errors.isEmpty());
     }
 
     // A settings file that is no regular file fails at once with the open
