@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
@@ -215,6 +214,20 @@ bool putInPlace(int fd, QByteArray &temporary, const QByteArray &name, bool repl
     return true;
 }
 
+// A new file from newFileBeside, removed again unless it was put in place.
+struct NewFile {
+    explicit NewFile(const QByteArray &name) : file(newFileBeside(name, temporary)) {}
+    ~NewFile()
+    {
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+    }
+    bool putAs(const QByteArray &name, bool replacing) { return putInPlace(file.fd, temporary, name, replacing); }
+
+    QByteArray temporary; // made first: newFileBeside names it
+    Descriptor file;
+};
+
 // The names of the extended attributes of `fd` (ACLs among them), each ended by 0x00.
 QByteArray attributeNames(int fd)
 {
@@ -276,26 +289,20 @@ bool copyIdentity(int from, const struct stat &was, int to)
 // cannot be written.
 bool replace(const QByteArray &name, int former, const struct stat &was, const QByteArray &text, const Work &work)
 {
-    QByteArray temporary;
-    const Descriptor file(newFileBeside(name, temporary));
-    if (file.fd < 0)
-        return false;
-    auto removeTemporary = qScopeGuard([&] {
-        if (!temporary.isEmpty())
-            ::unlink(temporary.constData());
-    });
-    if (!copyIdentity(former, was, file.fd))
+    NewFile copy(name);
+    const int fd = copy.file.fd;
+    if (fd < 0 || !copyIdentity(former, was, fd))
         return false;
     if (!text.isEmpty()) {
-        const int reserved = ::posix_fallocate(file.fd, 0, text.size());
+        const int reserved = ::posix_fallocate(fd, 0, text.size());
         if (reserved == ENOSPC || reserved == EDQUOT)
             return false;
         if (reserved != 0 && reserved != EOPNOTSUPP)
             throw EWriteError(reserved);
     }
-    writeText(file.fd, text, work);
-    sync(file.fd);
-    return putInPlace(file.fd, temporary, name, true);
+    writeText(fd, text, work);
+    sync(fd);
+    return copy.putAs(name, true);
 }
 
 // Rewrites the open file itself: its identity is untouched. The room for the
@@ -336,21 +343,17 @@ void keepCopy(const struct stat &file, const QByteArray &former, const QByteArra
     QDir().mkpath(QFile::decodeName(folderOf(folder)));
     if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
         throw EWriteError(errno);
-    QByteArray temporary;
-    const Descriptor copy(newFileBeside(name, temporary));
-    if (copy.fd < 0)
+    NewFile copy(name);
+    const int fd = copy.file.fd;
+    if (fd < 0)
         throw EWriteError(errno);
-    auto removeTemporary = qScopeGuard([&] {
-        if (!temporary.isEmpty())
-            ::unlink(temporary.constData());
-    });
     const Work plain;
-    ::fchmod(copy.fd, 0600); // the learner's text, for the learner alone
-    writeText(copy.fd, QByteArray::number(text.size()) + ' ' + digest(text) + '\n', plain);
-    writeText(copy.fd, former, plain);
-    sync(copy.fd);
+    ::fchmod(fd, 0600); // the learner's text, for the learner alone
+    writeText(fd, QByteArray::number(text.size()) + ' ' + digest(text) + '\n', plain);
+    writeText(fd, former, plain);
+    sync(fd);
     const Descriptor kept(openNoWait(folder, O_RDONLY | O_DIRECTORY));
-    if (!putInPlace(copy.fd, temporary, name, true) || kept.fd < 0 || ::fsync(kept.fd) != 0)
+    if (!copy.putAs(name, true) || kept.fd < 0 || ::fsync(kept.fd) != 0)
         throw EWriteError(errno);
 }
 
@@ -386,20 +389,16 @@ void rewriteKeepingCopy(int fd, const struct stat &was, const QByteArray &text, 
 // that name appeared meanwhile.
 bool create(const QString &path, const QByteArray &name, const QByteArray &text, const Work &work)
 {
-    QByteArray temporary;
-    const Descriptor file(newFileBeside(name, temporary));
-    if (file.fd < 0)
+    NewFile made(name);
+    const int fd = made.file.fd;
+    if (fd < 0)
         throw EFCreateError(path, errno);
-    auto removeTemporary = qScopeGuard([&] {
-        if (!temporary.isEmpty())
-            ::unlink(temporary.constData());
-    });
     if (!text.isEmpty())
-        if (const int reserved = ::posix_fallocate(file.fd, 0, text.size()); reserved != 0 && reserved != EOPNOTSUPP)
+        if (const int reserved = ::posix_fallocate(fd, 0, text.size()); reserved != 0 && reserved != EOPNOTSUPP)
             throw EWriteError(reserved);
-    writeText(file.fd, text, work);
-    sync(file.fd);
-    if (putInPlace(file.fd, temporary, name, false))
+    writeText(fd, text, work);
+    sync(fd);
+    if (made.putAs(name, false))
         return true;
     if (errno != EEXIST)
         throw EFCreateError(path, errno);
