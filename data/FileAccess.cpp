@@ -367,7 +367,8 @@ void dropCopy(const struct stat &file)
 // goes back), and put back at once should the rewrite fail or be cancelled.
 void rewriteKeepingCopy(int fd, const struct stat &was, const QByteArray &text, const Work &work, bool copyKept)
 {
-    const QByteArray former = copyKept ? QByteArray() : readContent(fd, was.st_size, {}, 0, [](int e) { return EWriteError(e); });
+    const QByteArray former =
+        copyKept ? QByteArray() : readContent(fd, was.st_size, {}, 0, [](int error) { return EWriteError(error); });
     if (!copyKept)
         keepCopy(was, former, text);
     try {
