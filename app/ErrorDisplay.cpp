@@ -27,6 +27,7 @@ QString errorReason(int systemError)
     case EROFS: why = u"読み取り専用のファイルシステムです。"_s; break;
     case ENOSPC:
     case EDQUOT: why = u"ディスクの空きが足りません。"_s; break;
+    case EEXIST: why = u"同じ名前のファイルがあります。"_s; break;
     case ENAMETOOLONG: why = u"ファイル名が長すぎます。"_s; break;
     case notRegularFile:
     case EISDIR: why = u"通常のファイルではありません（フォルダーなど）。"_s; break;
@@ -64,5 +65,6 @@ void guard(Toolkit &toolkit, const std::function<void()> &handler)
         showError(toolkit, e);
     } catch (const std::bad_alloc &) {
         showError(toolkit, EOutOfMemory());
+    } catch (const Cancelled &) {
     }
 }

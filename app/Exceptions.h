@@ -51,3 +51,7 @@ class EOutOfMemory : public Exception {
 public:
     EOutOfMemory();
 };
+
+// Work on a file that the learner cancelled: no error, so nothing is shown;
+// the work left everything as it was.
+struct Cancelled {};

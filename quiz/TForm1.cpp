@@ -2,6 +2,7 @@
 #include "app/Controls.h"
 #include "app/ErrorDisplay.h"
 #include "app/Globals.h"
+#include "app/LoadQuestionFile.h"
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
@@ -306,7 +307,7 @@ void TForm1::YomikomiClick()
     // The path becomes the file's name only once its lines are here, so that a
     // failed open never has a later save write these lines over that file.
     LineList loaded;
-    loaded.Load(*path);
+    loadQuestionFile(tk, this, loaded, *path);
     fileName = *path;
     setWindowCaption(this, fileCaption());
     run([&] { drill.open(std::move(loaded)); });

@@ -3,6 +3,7 @@
 // nor any file on disk loses a byte the rules do not take from it.
 #include "ScriptedToolkit.h"
 #include "TestFiles.h"
+#include "app/Exceptions.h"
 #include "app/QtToolkit.h"
 #include "app/Sjis.h"
 #include "app/WaveHeader.h"
@@ -341,8 +342,6 @@ private slots:
             {"a folder by the file's name", createError},
             {"a FIFO by the file's name", createError},
             {"a name of 256 bytes", createError},
-            {"short write", writeError},
-            {"failed write", writeError},
             {"file system full", writeError},
             {"file size limit", writeError},
         };
@@ -372,7 +371,6 @@ private slots:
         QDir().mkpath(folder);
         writeFile(file, former);
         std::function<void()> undo = [] {};
-        const auto writer = LineList::writer;
         if (fault == u"missing folder"_s) {
             file = path(u"missing/x.dat"_s);
             undo = [&] { QDir().mkpath(path(u"missing"_s)); };
@@ -390,12 +388,6 @@ private slots:
             QFile::remove(file);
             QDir().mkpath(file + u"/inside"_s);
             undo = [&] { QDir(file).removeRecursively(); };
-        } else if (fault == u"short write"_s) {
-            LineList::writer = [](QIODevice &f, const QByteArray &text) { return f.write(text.left(text.size() / 2)); };
-            undo = [&] { LineList::writer = writer; };
-        } else if (fault == u"failed write"_s) {
-            LineList::writer = [](QIODevice &, const QByteArray &) { return qint64(-1); };
-            undo = [&] { LineList::writer = writer; };
         } else if (fault == u"file system full"_s) {
             if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
                 QSKIP(qPrintable(u"no small file system can be mounted here: "_s + QString::fromLocal8Bit(strerror(errno))));
@@ -432,11 +424,14 @@ private slots:
     void saveKeepsTheFile_data()
     {
         QTest::addColumn<QString>("staging");
-        for (const char *staging : {"another user's 0600 file, saved by root", "a group's 0660 file, saved by a member",
-                                    "a set-group-ID file", "an ACL and an extended attribute", "a hard link",
-                                    "a symbolic link", "a folder the saver cannot write", "a bind-mounted file",
-                                    "a name of 250 bytes", "room for the new text but not for two copies"})
-            QTest::newRow(staging) << QString::fromLatin1(staging);
+        QTest::addColumn<bool>("inPlace"); // rewritten in place, or replaced by a copy
+        for (const char *staging : {"another user's 0600 file, saved by root", "a set-group-ID file",
+                                    "an ACL and an extended attribute", "a folder's default ACL the file lacks"})
+            QTest::newRow(staging) << QString::fromLatin1(staging) << false;
+        for (const char *staging : {"a group's 0660 file, saved by a member", "a hard link", "a symbolic link",
+                                    "a folder the saver cannot write", "a bind-mounted file", "a name of 250 bytes",
+                                    "room for the new text but not for two copies"})
+            QTest::newRow(staging) << QString::fromLatin1(staging) << true;
     }
     void saveKeepsTheFile()
     {
@@ -453,6 +448,10 @@ private slots:
         QString other; // another name of the same file
         QDir().mkpath(folder);
         QVERIFY(chmod(QFile::encodeName(dir->path()), 0755) == 0);
+        // The cache folder, where a rewrite in place keeps the former content, is the saver's.
+        const QString cache = path(u"cache"_s);
+        QVERIFY(QDir().mkpath(cache) && chmod(QFile::encodeName(cache), 0777) == 0);
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
         auto umount = qScopeGuard([&] { actAs(0, 0); ::umount2(folderName, MNT_DETACH); ::umount2(QFile::encodeName(file), MNT_DETACH); });
         if (staging.startsWith(u"room"_s) && ::mount("tmpfs", folderName, "tmpfs", 0, "size=64k") != 0)
             QSKIP("no small file system can be mounted here");
@@ -472,6 +471,10 @@ private slots:
                                                        "04000400ffffffff" "10000600ffffffff" "20000000ffffffff");
             QVERIFY(setxattr(name, "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) == 0);
             QVERIFY(setxattr(name, "user.origin", "learner", 7, 0) == 0);
+        } else if (staging.startsWith(u"a folder's default ACL"_s)) { // owner rwx, user 1000 rw, group r-x, mask rwx, others r-x
+            const QByteArray acl = QByteArray::fromHex("02000000" "01000700ffffffff" "02000600e8030000"
+                                                       "04000500ffffffff" "10000700ffffffff" "20000500ffffffff");
+            QVERIFY(setxattr(folderName, "system.posix_acl_default", acl.constData(), size_t(acl.size()), 0) == 0);
         } else if (staging.startsWith(u"a hard link"_s)) {
             QVERIFY(link(name, QFile::encodeName(other = folder + u"/other.dat"_s)) == 0);
         } else if (staging.startsWith(u"a symbolic link"_s)) {
@@ -486,12 +489,68 @@ private slots:
                 QSKIP("no bind mount can be made here");
         }
         const QByteArray before = identity(file) + '\n' + onDisk(folder);
+        struct stat was {}, now {};
+        QVERIFY(::stat(name, &was) == 0);
         QVERIFY(actAs(uid, gid));
         save(true, file);
         QVERIFY(actAs(0, 0));
         QCOMPARE(tk->errors, QStringList());
         QCOMPARE(onDisk(other.isEmpty() ? file : other), fileOf(list));
         QCOMPARE(identity(file) + '\n' + onDisk(folder), before);
+        QVERIFY(::stat(name, &now) == 0);
+        QTEST(now.st_ino == was.st_ino, "inPlace");
+        QCOMPARE(onDisk(cache + u"/pirumo"_s), QFileInfo::exists(cache + u"/pirumo"_s) ? "<folder> "_ba : "<missing>"_ba);
+    }
+
+    // A rewrite in place cut off, and its put-back failing too (the disk gives
+    // out): the next open in either window offers the former content back.
+    void cutOffSaveIsOfferedBack_data()
+    {
+        QTest::addColumn<bool>("inQuiz");
+        QTest::addColumn<int>("answer");
+        for (bool inQuiz : {true, false})
+            for (int answer : {IDYES, IDNO})
+                QTest::addRow("%s, %s", inQuiz ? "quiz" : "editor", answer == IDYES ? "Yes" : "No") << inQuiz << answer;
+    }
+    void cutOffSaveIsOfferedBack()
+    {
+        QFETCH(bool, inQuiz);
+        QFETCH(int, answer);
+        start();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path(u"cache"_s)));
+        const QString file = path(u"x.dat"_s), link = path(u"link.dat"_s);
+        const Lines former = questionFile(3, "3");
+        writeFile(file, fileOf(former));
+        QVERIFY(QFile::link(file, link)); // saved through a link: rewritten in place
+        rlimit unlimited{};
+        getrlimit(RLIMIT_FSIZE, &unlimited);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &unlimited); std::signal(SIGXFSZ, handler); });
+        const auto cutOff = [](QIODevice &f, const QByteArray &text) {
+            f.write(text.left(text.size() / 2));
+            const rlimit none{0, RLIM_INFINITY};
+            setrlimit(RLIMIT_FSIZE, &none);
+            return qint64(-1);
+        };
+        LineList longer;
+        for (const QByteArray &line : questionFile(30, "30"))
+            longer.Add(line);
+        QVERIFY_THROWS_EXCEPTION(EWriteError, longer.Save(link, {}, cutOff));
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        const QByteArray torn = onDisk(file);
+        QVERIFY(torn != fileOf(former));
+
+        tk->answers = {answer};
+        open(inQuiz, file);
+        QCOMPARE(tk->boxes.size(), 1);
+        QCOMPARE(tk->boxes[0].text, u"前回の保存が途中で終わりました。保存前の内容に戻しますか？"_s);
+        QCOMPARE(onDisk(file), answer == IDYES ? fileOf(former) : torn);
+        QCOMPARE(lines(inQuiz), answer == IDYES ? former : linesOf(LineList::split(torn)));
+        // A copy is offered until the file is put back or saved again.
+        tk->answers = {IDCANCEL};
+        open(inQuiz, file);
+        QCOMPARE(tk->boxes.size(), answer == IDYES ? 1 : 2);
+        QVERIFY(tk->errors.isEmpty());
     }
 
     // A settings file that is no regular file fails at once with the open
