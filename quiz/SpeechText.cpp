@@ -164,3 +164,52 @@ QString speechText(const QString &text, const std::optional<QString> &answer)
     // No blank before a closing mark ("where he lives ?").
     return out.simplified().replace(QRegularExpression(u" ([?!.,;:])"_s), u"\\1"_s);
 }
+
+QStringList speechSentences(const QString &text)
+{
+    constexpr qsizetype mostRead = 1000, longestPiece = 100;
+    // The voice spells a long number out in words without end.
+    static const QRegularExpression number(u"\\d(?:[\\d,.]*\\d)?"_s);
+    QString t;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch &m : number.globalMatch(text)) {
+        t += text.mid(from, m.capturedStart() - from);
+        QString digits = m.captured();
+        digits.removeIf([](QChar c) { return !c.isDigit(); });
+        if (digits.size() > 9)
+            t += digits.first(3) + u' ' + digits.sliced(3, 3) + u' ' + digits.sliced(6, 3) + u"..."_s;
+        else
+            t += m.captured();
+        from = m.capturedEnd();
+    }
+    t += text.sliced(from);
+    if (t.size() > mostRead) {
+        const qsizetype blank = t.lastIndexOf(u' ', mostRead);
+        t.truncate(blank > 0 ? blank : mostRead);
+    }
+
+    QStringList out;
+    // Sentences end at a mark before a blank; "..." is a pause of its own.
+    static const QRegularExpression end(u"\\.\\.\\.|[.!?](?= )"_s);
+    const auto add = [&out](QString piece) {
+        piece = piece.trimmed();
+        while (piece.size() > longestPiece) {
+            qsizetype cut = piece.lastIndexOf(u' ', longestPiece);
+            cut = cut > 0 ? cut : longestPiece;
+            out << piece.first(cut);
+            piece = piece.sliced(cut).trimmed();
+        }
+        if (std::any_of(piece.begin(), piece.end(), [](QChar c) { return c.isLetterOrNumber(); }))
+            out << piece;
+    };
+    from = 0;
+    for (const QRegularExpressionMatch &m : end.globalMatch(t)) {
+        const bool pause = m.capturedLength() == 3;
+        add(t.mid(from, (pause ? m.capturedStart() : m.capturedEnd()) - from));
+        if (pause)
+            out << QString();
+        from = m.capturedEnd();
+    }
+    add(t.sliced(from));
+    return out;
+}
