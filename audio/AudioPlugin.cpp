@@ -15,7 +15,7 @@ namespace {
 constexpr int pauseMs = 600;
 // How much the device is given ahead of what it plays: the delay before a
 // sound is heard.
-constexpr int aheadMs = 50;
+constexpr int aheadMs = 80;
 // How long the stream goes on with silence after a sound before it is paused,
 // so that an idle program leaves the device alone.
 constexpr int keptMs = 5000;
@@ -153,7 +153,7 @@ private:
 
     QAudioFormat format;
     std::unique_ptr<QAudioSink> sink;
-    QTimer watch;
+    QTimer watch{this}; // a child, so that it moves to the audio thread with the stream
     std::deque<QByteArray> queue;
     qint64 headAt = 0;
     // Bytes handed to the device since the stream started, where the sound
