@@ -167,7 +167,8 @@ QString speechText(const QString &text, const std::optional<QString> &answer)
 
 QStringList speechSentences(const QString &text)
 {
-    constexpr qsizetype mostRead = 1000, longestPiece = 100;
+    constexpr qsizetype mostRead = 1000, longestWord = 20;
+    constexpr int mostWords = 24;
     // The voice spells a long number out in words without end.
     static const QRegularExpression number(u"\\d(?:[\\d,.]*\\d)?"_s);
     QString t;
@@ -189,19 +190,34 @@ QStringList speechSentences(const QString &text)
     }
 
     QStringList out;
+    // A piece is cut after about twenty words, each digit or mark counting as
+    // one (the voice reads "%" as "percent"), so that none takes the voice
+    // more than a moment to make, and a word longer than that is cut too.
+    const auto add = [&out](const QString &sentence) {
+        QString piece;
+        int words = 0;
+        const auto flush = [&] {
+            if (std::any_of(piece.begin(), piece.end(), [](QChar c) { return c.isLetterOrNumber(); }))
+                out << piece;
+            piece.clear();
+            words = 0;
+        };
+        for (const QString &whole : sentence.split(u' ', Qt::SkipEmptyParts)) {
+            for (qsizetype at = 0; at < whole.size(); at += longestWord) {
+                const QString word = whole.mid(at, longestWord);
+                const int cost = 1 + int(std::count_if(word.begin(), word.end(), [](QChar c) {
+                    return !c.isLetter() && !QStringView(u".,?!'-’").contains(c);
+                }));
+                if (words + cost > mostWords)
+                    flush();
+                piece += (piece.isEmpty() ? u""_s : u" "_s) + word;
+                words += cost;
+            }
+        }
+        flush();
+    };
     // Sentences end at a mark before a blank; "..." is a pause of its own.
     static const QRegularExpression end(u"\\.\\.\\.|[.!?](?= )"_s);
-    const auto add = [&out](QString piece) {
-        piece = piece.trimmed();
-        while (piece.size() > longestPiece) {
-            qsizetype cut = piece.lastIndexOf(u' ', longestPiece);
-            cut = cut > 0 ? cut : longestPiece;
-            out << piece.first(cut);
-            piece = piece.sliced(cut).trimmed();
-        }
-        if (std::any_of(piece.begin(), piece.end(), [](QChar c) { return c.isLetterOrNumber(); }))
-            out << piece;
-    };
     from = 0;
     for (const QRegularExpressionMatch &m : end.globalMatch(t)) {
         const bool pause = m.capturedLength() == 3;
