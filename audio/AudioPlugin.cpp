@@ -137,6 +137,9 @@ private:
     {
         if (!sink || sink->state() == QAudio::SuspendedState)
             return;
+        // A stream the server has ended plays nothing more: no more waiting for it.
+        if (sink->state() == QAudio::StoppedState)
+            opened = 0;
         const qint64 played = format.bytesForDuration(sink->processedUSecs());
         if (ended && handedOut >= endAt && played >= endAt) {
             auto done = std::move(ended);
