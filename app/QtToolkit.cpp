@@ -39,15 +39,16 @@ private:
 };
 } // namespace
 
-QtToolkit::QtToolkit(const QString &audioPlugin) : startFolder(QDir::current()), plugin(audioPlugin)
+QtToolkit::QtToolkit(const QString &audioPlugin) : startFolder(QDir::current()), pluginFile(audioPlugin)
 {
     // The plug-in's libraries are loaded on a thread of their own, then the
     // output is made here, so that its stream is ready before the first answer.
     afterFirstPaint = std::make_unique<FirstPaint>([this] {
         if (loaded)
             return;
+        makeLoader();
         loading = std::thread([this] {
-            plugin.load();
+            plugin->load();
             QMetaObject::invokeMethod(afterFirstPaint.get(), [this] { audio(); });
         });
     });
@@ -64,8 +65,8 @@ QtToolkit::~QtToolkit()
     afterFirstPaint.reset();
     stopSpeaking();
     // The output goes before the program, its reading stopped; its library stays.
-    if (output && !plugin.fileName().isEmpty())
-        delete plugin.instance();
+    if (output && plugin)
+        delete plugin->instance();
 }
 
 QString QtToolkit::audioPluginPath()
@@ -75,13 +76,20 @@ QString QtToolkit::audioPluginPath()
     return here.exists(name) ? here.filePath(name) : here.filePath(QStringLiteral(PIRUMO_AUDIO_FROM_BIN) + u'/' + name);
 }
 
+void QtToolkit::makeLoader()
+{
+    plugin = std::make_unique<QPluginLoader>(pluginFile.isEmpty() ? audioPluginPath() : pluginFile);
+}
+
 AudioOutput *QtToolkit::audio()
 {
     if (!loaded) {
         loaded = true;
         if (loading.joinable())
             loading.join();
-        output = qobject_cast<AudioOutput *>(plugin.instance());
+        if (!plugin)
+            makeLoader();
+        output = qobject_cast<AudioOutput *>(plugin->instance());
     }
     return output;
 }

@@ -14,9 +14,10 @@
 
 class QtToolkit : public Toolkit {
 public:
-    // Sounds and reading go through the plug-in at `audioPlugin`, loaded
-    // beside the window once it has been painted, or at the first sound.
-    explicit QtToolkit(const QString &audioPlugin = audioPluginPath());
+    // Sounds and reading go through the plug-in at `audioPlugin` (by default
+    // audioPluginPath()), loaded beside the window once it has been painted,
+    // or at the first sound.
+    explicit QtToolkit(const QString &audioPlugin = {});
     // Sounds and reading go through `output`, which the caller keeps.
     explicit QtToolkit(AudioOutput &out);
     ~QtToolkit() override;
@@ -45,13 +46,15 @@ public:
 private:
     // The audio output; nothing without the plug-in.
     AudioOutput *audio();
+    void makeLoader();
     // The sound of the wave file at `path`, decoded once; nothing when it is
     // no wave file that can be played.
     const std::optional<Sound> &decoded(const QString &path);
 
     Random random;
     QDir startFolder;
-    QPluginLoader plugin;
+    QString pluginFile;
+    std::unique_ptr<QPluginLoader> plugin;
     AudioOutput *output = nullptr;
     bool loaded = false;
     // Loads the plug-in's libraries beside the window, and what starts it.
