@@ -2,6 +2,7 @@
 #include "audio/Flite.h"
 #include <QAudioDevice>
 #include <QAudioSink>
+#include <QElapsedTimer>
 #include <QMediaDevices>
 #include <QSemaphore>
 #include <QTimer>
@@ -141,6 +142,19 @@ private:
         if (sink->state() == QAudio::StoppedState)
             opened = 0;
         const qint64 played = format.bytesForDuration(sink->processedUSecs());
+        // After an underrun (a busy machine) the sink reads again only when told,
+        // and a stream that has stopped moving (the server waiting for more
+        // than it was given) is started again.
+        if (sink->state() == QAudio::IdleState)
+            emit readyRead();
+        if (played != lastPlayed) {
+            lastPlayed = played;
+            sinceMoved.restart();
+        } else if (sinceMoved.elapsed() > 30) {
+            sink->suspend();
+            sink->resume();
+            sinceMoved.restart();
+        }
         if (ended && handedOut >= endAt && played >= endAt) {
             auto done = std::move(ended);
             ended = nullptr;
@@ -165,6 +179,8 @@ private:
     qint64 handedOut = 0, endAt = -1, idleSince = -1;
     std::function<void()> ended;
     int request = 0;
+    qint64 lastPlayed = -1;
+    QElapsedTimer sinceMoved;
 };
 
 AudioPlugin::AudioPlugin() : audioThread(new QThread), stream(new Stream)
