@@ -270,7 +270,7 @@ private slots:
         QTEST(output.plays, "plays");
         QTEST(output.stops, "plays"); // what was not played out is stopped
         QFETCH(bool, waits);
-        QVERIFY2(waits ? clock.elapsed() >= bound - 20 && clock.elapsed() < bound + 300 : clock.elapsed() < 100,
+        QVERIFY2(waits ? clock.elapsed() >= bound - 20 && clock.elapsed() < bound + 300 : clock.elapsed() < 200,
                  qPrintable(QString::number(clock.elapsed())));
     }
 
@@ -287,11 +287,11 @@ private slots:
         QFETCH(QString, plugIn);
         QVERIFY(QDir::setCurrent(qEnvironmentVariable("PIRUMO_SAMPLE")));
         QtToolkit tk(plugIn);
+        QVERIFY(!tk.canSpeak()); // loads the plug-in, as opening a file does
         QElapsedTimer clock;
         clock.start();
-        tk.playSound(u"seikai.wav"_s); // the default beep
-        QVERIFY(clock.elapsed() < 100);
-        QVERIFY(!tk.canSpeak());
+        tk.playSound(u"seikai.wav"_s); // the default beep, or nothing
+        QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
         tk.speak(u"Hello."_s);
         tk.stopSpeaking();
     }
