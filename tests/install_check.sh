@@ -22,6 +22,10 @@ data="$root/share/pirumo"
 desktop="$root/share/applications/jp.example.pirumo.desktop"
 
 check "executable" test -x "$root/bin/pirumo"
+# Sounds and the voice come in a plug-in loaded at the first sound; start-up links no audio library.
+plugin="$(find "$root/lib" -path '*/pirumo/libpirumo_audio.so' 2>/dev/null | head -1)"
+check "audio plug-in in the program's library folder" test -f "$plugin"
+check "program links no audio library" bash -c "! ldd '$root/bin/pirumo' | grep -q -i -E 'multimedia|pulse'"
 for f in help.txt seikai.wav gotou.wav eigo.dat; do
   check "working file $f" test -s "$data/$f"
 done

@@ -583,25 +583,30 @@ private slots:
     }
 
     // The fuzz target's seeds, read through the file as the toolkit reads
-    // them: the default beep (no duration), or a wait cut at 30 s.
+    // them: the default beep (no duration, nothing decoded), or a wait cut at
+    // 30 s and the samples of those 30 s at most.
     void waveHeader_data()
     {
         QTest::addColumn<QString>("seed");
         QTest::addColumn<qint64>("duration");
         QTest::addColumn<int>("wait");
-        QTest::newRow("half a second") << u"half-second"_s << qint64(500) << 1000;
-        QTest::newRow("a data chunk of 4 GB in 4,454 bytes") << u"data-claims-4gb"_s << qint64(-1) << -1;
-        QTest::newRow("a fmt chunk of 14 bytes") << u"short-fmt"_s << qint64(-1) << -1;
-        QTest::newRow("a fmt chunk past the end") << u"fmt-past-end"_s << qint64(-1) << -1;
-        QTest::newRow("byte rate 0") << u"byte-rate-zero"_s << qint64(-1) << -1;
-        QTest::newRow("byte rate 1: 74 minutes") << u"byte-rate-one"_s << qint64(4410000) << 30500;
+        QTest::addColumn<qsizetype>("samples");
+        QTest::newRow("half a second") << u"half-second"_s << qint64(500) << 1000 << qsizetype(4000);
+        QTest::newRow("a data chunk of 4 GB in 4,454 bytes") << u"data-claims-4gb"_s << qint64(-1) << -1 << qsizetype(-1);
+        QTest::newRow("a fmt chunk of 14 bytes") << u"short-fmt"_s << qint64(-1) << -1 << qsizetype(-1);
+        QTest::newRow("a fmt chunk past the end") << u"fmt-past-end"_s << qint64(-1) << -1 << qsizetype(-1);
+        QTest::newRow("byte rate 0") << u"byte-rate-zero"_s << qint64(-1) << -1 << qsizetype(-1);
+        QTest::newRow("byte rate 1: 74 minutes") << u"byte-rate-one"_s << qint64(4410000) << 30500 << qsizetype(30);
     }
     void waveHeader()
     {
         QFETCH(QString, seed);
-        const qint64 found = waveDurationMs(qEnvironmentVariable("PIRUMO_SAMPLE") + u"/../tests/fuzz/corpus/WaveHeader/"_s + seed);
+        const QString path = qEnvironmentVariable("PIRUMO_SAMPLE") + u"/../tests/fuzz/corpus/WaveHeader/"_s + seed;
+        const qint64 found = waveDurationMs(path);
         QTEST(found, "duration");
         QTEST(found < 0 ? -1 : soundWaitMs(found), "wait");
+        const std::optional<Sound> sound = decodeWave(path);
+        QTEST(sound ? sound->samples.size() / 2 : -1, "samples");
     }
 };
 
