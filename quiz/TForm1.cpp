@@ -509,7 +509,8 @@ void TForm1::fitScore()
     for (QLabel *label : {Label3, Label2}) {
         const LayoutRow &row = *growth.find(label);
         QRect box = growth.mapped(row, client);
-        box.setWidth(std::max(box.width(), QFontMetrics(growth.font(row)).horizontalAdvance(wholeText.value(label))));
+        const QRect painted = QFontMetrics(growth.font(row)).boundingRect(QRect(), Qt::AlignLeft, wholeText.value(label));
+        box.setWidth(std::max(box.width(), painted.width()));
         if (box.x() + box.width() > right)
             box.moveRight(right - 1);
         showIn(row, box);
