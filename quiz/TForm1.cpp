@@ -633,6 +633,8 @@ void TForm1::ZenbunClick()
         FullText = new QTextBrowser(FullTextBox);
         FullText->setObjectName(u"FullText"_s);
         FullText->setAccessibleName(u"問題と答えの全文"_s);
+        // Read and selected with the keyboard as well, as a screen reader's user does.
+        FullText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         FullText->setFont(japaneseFont(growth.scaled(16)));
         auto *close = new QDialogButtonBox(QDialogButtonBox::Close, FullTextBox);
         connect(close, &QDialogButtonBox::rejected, FullTextBox, &QDialog::hide);

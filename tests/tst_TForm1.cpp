@@ -6,6 +6,8 @@
 #include "TestFiles.h"
 #include <QAccessible>
 #include <QAction>
+#include <QDialog>
+#include <QTextBrowser>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -940,6 +942,140 @@ private slots:
         }
         QCOMPARE(enabled("Kakudai"), percent < 200);
         QCOMPARE(enabled("Shukushou"), percent > 100);
+    }
+
+    // ウィンドウに合わせる: the zoom follows the window's size; a chosen zoom ends that.
+    void fitToWindow_data()
+    {
+        QTest::addColumn<double>("times"); // the starting window's size
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("starting size") << 1.0 << QStringList() << 100;
+        QTest::newRow("one and a half") << 1.5 << QStringList() << 150;
+        QTest::newRow("three times: 200 % at most") << 3.0 << QStringList() << 200;
+        QTest::newRow("拡大 ends it") << 1.5 << QStringList{u"Kakudai"_s, u"Resize"_s} << 175;
+        QTest::newRow("and it comes back") << 1.5 << QStringList{u"Hyoujun"_s, u"Awaseru"_s, u"Resize"_s} << 200;
+    }
+    void fitToWindow()
+    {
+        QFETCH(double, times);
+        QFETCH(QStringList, commands);
+        QFETCH(int, percent);
+        start();
+        form->show();
+        const QSize startSize = form->size();
+        form->resize(startSize * times);
+        for (const QString &command : commands)
+            command == u"Resize"_s ? form->resize(startSize * 2) : trigger(command.toLatin1().constData());
+        QCOMPARE(form->growth.zoom(), percent);
+        const bool chosen = commands.contains(u"Kakudai"_s) || commands.contains(u"Hyoujun"_s);
+        QCOMPARE(control<QAction>("Awaseru")->isChecked(), !chosen || commands.contains(u"Awaseru"_s));
+        QVERIFY(QRect(QPoint(), form->centralWidget()->size()).contains(QRect(QPoint(), form->growth.least())));
+    }
+
+    // Every menu shows at the starting size, also with a long menu caption.
+    void menuBarShowsEveryMenu_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::newRow("sample") << readFile(qEnvironmentVariable("PIRUMO_SAMPLE") + u"/help.txt"_s);
+        QTest::newRow("40 characters") << toSjis(u"3480\r\n塾\r\n"_s + u"ピルモ英語・中学英語の総復習ドリル 2026年度版 第二版"_s.left(40) + u"\r\n"_s);
+    }
+    void menuBarShowsEveryMenu()
+    {
+        QFETCH(QByteArray, settings);
+        start(settings);
+        QVERIFY(tk->errors.isEmpty());
+        form->show();
+        QMenuBar *bar = form->menuBar();
+        for (QAction *item : bar->actions())
+            QVERIFY2(bar->rect().contains(bar->actionGeometry(item)) && !bar->actionGeometry(item).isEmpty(),
+                     qPrintable(item->text()));
+        QVERIFY(form->width() >= 440);
+    }
+
+    // What the window remembers between runs, in a settings folder of the test's own.
+    void remembered_data()
+    {
+        QTest::addColumn<QStringList>("commands");
+        QTest::newRow("first start") << QStringList();
+        QTest::newRow("moved and resized, fit") << QStringList{u"Place"_s};
+        QTest::newRow("150 %") << QStringList{u"Kakudai"_s, u"Kakudai"_s, u"Place"_s};
+        QTest::newRow("maximised") << QStringList{u"Maximise"_s};
+    }
+    void remembered()
+    {
+        QFETCH(QStringList, commands);
+        start();
+        form->show();
+        for (const QString &command : commands) {
+            if (command == u"Place"_s)
+                form->setGeometry(QRect(QPoint(100, 60), form->size() + QSize(20, 10)));
+            else if (command == u"Maximise"_s)
+                form->showMaximized();
+            else
+                trigger(command.toLatin1().constData());
+        }
+        const QRect place = form->geometry();
+        const bool fit = control<QAction>("Awaseru")->isChecked();
+        const int percent = form->growth.zoom();
+        if (!commands.isEmpty())
+            form->close();
+        form = std::make_unique<TForm1>(*tk);
+        form->show();
+        QCOMPARE(form->isMaximized(), commands.contains(u"Maximise"_s));
+        if (!form->isMaximized()) {
+            QCOMPARE(form->geometry(), place);
+            QCOMPARE(form->growth.zoom(), percent);
+        }
+        QCOMPARE(control<QAction>("Awaseru")->isChecked(), fit);
+    }
+
+    // The last five files, newest first; one that is gone leaves the list.
+    void recentFiles()
+    {
+        start();
+        for (int n = 1; n <= 6; ++n)
+            open(questionFile(2, "2"), {0}, u"%1.dat"_s.arg(n));
+        form = std::make_unique<TForm1>(*tk); // the next start
+        QMenu *recent = control<QMenu>("Recent");
+        QStringList shown;
+        for (QAction *item : recent->actions())
+            shown << item->text();
+        QCOMPARE(shown, (QStringList{path(u"6.dat"_s), path(u"5.dat"_s), path(u"4.dat"_s), path(u"3.dat"_s), path(u"2.dat"_s)}));
+        recent->actions().at(2)->trigger();
+        QCOMPARE(form->fileName, path(u"4.dat"_s));
+        QCOMPARE(control<QMenu>("Recent")->actions().at(0)->text(), path(u"4.dat"_s));
+        QFile::remove(path(u"5.dat"_s));
+        recent->actions().at(2)->trigger();
+        QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ %1 は開けません."_s.arg(path(u"5.dat"_s))});
+        QCOMPARE(form->fileName, path(u"4.dat"_s));
+        QCOMPARE(recent->actions().size(), 4);
+        QVERIFY(recent->actions().at(2)->text() != path(u"5.dat"_s));
+    }
+
+    // 全文を表示: the question and the answers whole, the explanation once it shows.
+    void fullText()
+    {
+        start();
+        form->show();
+        open(longDrill());
+        trigger("Zenbun");
+        auto *box = form->findChild<QDialog *>(u"FullTextBox"_s);
+        QVERIFY(box && box->isVisible());
+        auto *view = control<QTextBrowser>("FullText");
+        QVERIFY(view->isReadOnly() && (view->textInteractionFlags() & Qt::TextSelectableByKeyboard));
+        const QString explanation = fromSjis(longDrill()[13]);
+        QVERIFY(view->toPlainText().contains(fromSjis(longDrill()[8])));
+        for (int line = 9; line <= 12; ++line)
+            QVERIFY(view->toPlainText().contains(fromSjis(longDrill()[line])));
+        QVERIFY(!view->toPlainText().contains(explanation)); // not before the answer shows
+        box->hide();
+        click("Miru");
+        QVERIFY(text("Label9").endsWith(u'…'));
+        QTest::mouseDClick(control<QLabel>("Label9"), Qt::LeftButton);
+        QVERIFY(box->isVisible() && view->toPlainText().contains(explanation));
+        click("Susumeru"); // the next question hides it again
+        QVERIFY(!view->toPlainText().contains(explanation));
     }
 
     // ---- reading aloud ---------------------------------------------------
