@@ -179,6 +179,7 @@ void TForm1::addMenuItems()
     Sakujo1 = menuItem(Gakushu, "Sakujo1", u"記憶完了"_s);
     Sakujo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     showRecent(WindowSettings::recentFiles());
+    OpenDialog1.fileName = WindowSettings::recentFiles().value(0); // the open dialog starts at the last file
 }
 
 void TForm1::buildMenus()
@@ -314,8 +315,9 @@ void TForm1::markCorrect()
     QPushButton *const buttons[4] = {Button1, Button2, Button3, Button4};
     for (int b = 0; b < 4; ++b) {
         const bool marked = drill.answerShown() && drill.correctButton() == b + 1;
+        // Dark text, also while the button takes no click, so that it reads at once.
         buttons[b]->setStyleSheet(marked ? u"QPushButton { border: 3px solid #008000; border-radius: 4px;"
-                                           u" background-color: #d4f4d4; }"_s
+                                           u" background-color: #d4f4d4; color: #004000; }"_s
                                          : QString());
         buttons[b]->setAccessibleDescription(marked ? u"正解"_s : QString());
         fit(*growth.find(buttons[b])); // the frame takes some of the text's room
@@ -641,7 +643,7 @@ void TForm1::ZenbunClick()
         auto *layout = new QVBoxLayout(FullTextBox);
         layout->addWidget(FullText);
         layout->addWidget(close);
-        FullTextBox->resize(growth.scaled(480), growth.scaled(420));
+        FullTextBox->resize(QSize(growth.scaled(560), growth.scaled(640)).boundedTo(screen()->availableGeometry().size() * 9 / 10));
         showFullText();
     }
     FullTextBox->show();
