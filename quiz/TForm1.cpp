@@ -1,12 +1,12 @@
 #include "quiz/TForm1.h"
 #include "app/Controls.h"
 #include "app/ErrorDisplay.h"
+#include "app/Exceptions.h"
 #include "app/Globals.h"
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include "app/TextFit.h"
-#include "app/Exceptions.h"
 #include "quiz/SpeechText.h"
 #include "quiz/WindowSettings.h"
 #include <QAction>
@@ -178,8 +178,9 @@ void TForm1::addMenuItems()
     Miru1->setShortcut(QKeySequence(Qt::Key_F3));
     Sakujo1 = menuItem(Gakushu, "Sakujo1", u"記憶完了"_s);
     Sakujo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    showRecent(WindowSettings::recentFiles());
-    OpenDialog1.fileName = WindowSettings::recentFiles().value(0); // the open dialog starts at the last file
+    const QStringList recent = WindowSettings::recentFiles();
+    showRecent(recent);
+    OpenDialog1.fileName = recent.value(0); // the open dialog starts at the last file
 }
 
 void TForm1::buildMenus()
