@@ -31,6 +31,7 @@ QString errorReason(int systemError)
     case ENAMETOOLONG: why = u"ファイル名が長すぎます。"_s; break;
     case notRegularFile:
     case EISDIR: why = u"通常のファイルではありません（フォルダーなど）。"_s; break;
+    case notQuestionFile: why = u"問題ファイルではありません（問題が 1 問もありません）。"_s; break;
     case ENOMEM: why = u"メモリが足りません。"_s; break;
     // Anything rarer in the system's own words, with its number to look up.
     default: why = u"%1（エラー番号 %2）"_s.arg(qt_error_string(systemError)).arg(systemError);
