@@ -23,8 +23,7 @@ public:
 
     // Gives the program's settings a folder of this test program's own,
     // emptied for every toolkit: a window starts as at its very first start.
-    // The learner's history goes to a folder of its own too; a test that
-    // needs a fresh one sets XDG_DATA_HOME after making the toolkit.
+    // The learner's history too has a folder of its own, kept between toolkits.
     ScriptedToolkit();
 
     // Queued answers; an empty queue (or an empty path) answers Cancel, no

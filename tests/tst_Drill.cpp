@@ -60,8 +60,6 @@ private slots:
         QTest::newRow("review ended") << 3 << "3"_ba << u"o2nn2R1n1n"_s << u"s21 n2 2/2 - hidden open 1 missed "_s;
         QTest::newRow("review ended, resumed") << 3 << "3"_ba << u"o2nn2R1n1nu"_s << u"s21 n3 0/2 - hidden open all missed "_s;
         QTest::newRow("review ended, back with the score") << 3 << "3"_ba << u"o2n1nR1nu"_s << u"s21 n3 1/2 - hidden open all missed "_s;
-        QTest::newRow("today: in the order given") << 3 << "3"_ba << u"oT"_s << u"s21 n1 0/0 - hidden open all missed  today 2"_s;
-        QTest::newRow("today ended") << 3 << "3"_ba << u"o1nT2n1n"_s << u"s7 n2 1/2 - hidden open 1 missed 21"_s;
         QTest::newRow("today ended, resumed") << 3 << "3"_ba << u"o1nT2n1nu"_s << u"s14 n2 1/1 - hidden open all missed 21"_s;
         // The learner's question moves up as records before it are memorised.
         QTest::newRow("today: memorised, back to the same question") << 3 << "3"_ba << u"onTmmu"_s << u"s7 n2 0/1 - hidden open all missed "_s;
