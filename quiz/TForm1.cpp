@@ -129,6 +129,8 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent)
     for (const auto &[item, handler] : items)
         connectGuarded(tk, item, &QAction::triggered, this, handler);
     connectGuarded(tk, Kyou, &QAction::triggered, this, &TForm1::KyouClick);
+    // Questions come due as the hours pass, also while the window stays open.
+    connectGuarded(tk, Gakushu, &QMenu::aboutToShow, this, &TForm1::showDueCount);
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
     // As wide as the menu bar needs, so that every menu shows at the start.
