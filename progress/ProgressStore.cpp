@@ -283,6 +283,9 @@ int ProgressStore::record(QuestionKey key, const QString &file, bool right, qint
         s.appendLog.addBindValue(v);
     if (!s.appendLog.exec())
         return finishWith(s.appendLog.lastError());
+    // Taken at once: SQLite gives the connection's last row, which the
+    // schedule's row below replaces.
+    const qint64 logged = s.appendLog.lastInsertId().toLongLong();
     for (const QVariant &v : {QVariant(key), QVariant(next.stability), QVariant(next.difficulty),
                               QVariant(next.lastReview.toMSecsSinceEpoch()),
                               QVariant(next.due.toMSecsSinceEpoch()), QVariant(next.reps),
@@ -290,7 +293,7 @@ int ProgressStore::record(QuestionKey key, const QString &file, bool right, qint
         s.writeState.addBindValue(v);
     if (!s.writeState.exec())
         return finishWith(s.writeState.lastError());
-    if (grade != fsrs::Again && !addRightTime({answerMs, s.appendLog.lastInsertId().toLongLong()}))
+    if (grade != fsrs::Again && !addRightTime({answerMs, logged}))
         return finishWith(stepError);
     if (!db.commit())
         return finishWith(db.lastError());

@@ -49,7 +49,7 @@ void Drill::openAnswers()
 void Drill::noteMissed()
 {
     // Only a record the file holds; before an open every answer is wrong.
-    if (start >= firstRecord && start + recordLines <= list.Count())
+    if (asksRecord())
         missed.add(start);
 }
 
@@ -118,7 +118,8 @@ void Drill::next()
     if (!hasLines())
         return;
     if (pass) {
-        moveInPass(start + recordLines);
+        pass->records.removeFirst();
+        moveInPass();
         return;
     }
     // Compared in 64 bits so that a huge remaining count cannot wrap round.
@@ -160,11 +161,13 @@ void Drill::memorise(bool confirmed)
         list.MoveToEnd(start, recordLines);
         missed.memorised(start);
         if (pass)
-            pass->records.memorised(start);
+            followMemorised(pass->records, start);
+        if (leftAt && leftAt->start > start)
+            leftAt->start -= recordLines; // the learner's question moved up
         remaining = qint32(quint32(remaining) - 1u);
         list.Put(2, intToText(remaining));
         if (pass) {
-            moveInPass(start);
+            moveInPass();
             return;
         }
         shown = number + 1;
@@ -178,29 +181,38 @@ void Drill::memorise(bool confirmed)
 
 void Drill::startReview()
 {
-    const int firstMissed = missed.firstFrom(firstRecord);
-    if (!firstMissed)
+    startSubPass(PassKind::Review, missed.all());
+}
+
+void Drill::startToday(const QList<int> &records)
+{
+    startSubPass(PassKind::Today, records);
+}
+
+void Drill::startSubPass(PassKind kind, const QList<int> &records)
+{
+    if (records.isEmpty() || !hasLines())
         return;
-    pass = SubPass{PassKind::Review, missed, missed.size()};
+    if (!pass)
+        leftAt = Spot{start, number, shown, right, tallied, tallyForm};
+    pass = SubPass{kind, records, int(records.size())};
     judged = Judgement::None; // a judgement still shown belongs to the pass left behind
-    startPass(firstMissed, Start::Fresh);
+    startPass(records.front(), Start::Fresh);
     showQuestion();
 }
 
-// The sub-pass's first record at or after the line `from`, or its end when
-// none is left.
-void Drill::moveInPass(int from)
+// The sub-pass's first record still ahead, or its end when none is left.
+void Drill::moveInPass()
 {
     hideAnswer();
     ++number;
-    const int nextRecord = pass->records.firstFrom(from);
-    if (!nextRecord) {
+    if (pass->records.isEmpty()) {
         countJudgement(); // the last judgement counts in the sub-pass
         finished = Finished{pass->kind, pass->size, right};
         leavePass();
         return;
     }
-    start = nextRecord;
+    start = pass->records.front();
     shown = number;
     countJudgement();
     openAnswers();
@@ -210,6 +222,36 @@ void Drill::moveInPass(int from)
 
 void Drill::resume()
 {
-    startPass(firstRecord, Start::Fresh);
+    const std::optional<Spot> spot = std::exchange(leftAt, std::nullopt);
+    if (!spot || !inDrill(spot->start)) {
+        startPass(firstRecord, Start::Fresh);
+        showQuestion();
+        return;
+    }
+    start = spot->start;
+    number = spot->number;
+    shown = spot->shown;
+    right = spot->right;
+    tallied = spot->tallied;
+    tallyForm = spot->tallyForm;
+    hideAnswer();
+    openAnswers();
+    changes |= Place | Score | Judged;
     showQuestion();
+}
+
+bool Drill::inDrill(int record) const
+{
+    // Record k starts at line 7k. In 64 bits, as in next, so that a huge
+    // remaining count cannot wrap round.
+    return record >= firstRecord && recordLines * qint64(remaining) >= record
+           && record + recordLines <= list.Count();
+}
+
+QList<int> Drill::recordsInDrill() const
+{
+    QList<int> records;
+    for (int r = firstRecord; inDrill(r); r += recordLines)
+        records.append(r);
+    return records;
 }

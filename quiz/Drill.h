@@ -1,7 +1,8 @@
 #pragma once
 // The drill, without widgets: the open question file's lines, which record is
 // asked, its rotation, the judgement, the score and the counters, and the
-// sub-passes over a chosen list of records (the review of missed questions).
+// sub-passes over a chosen list of records (the review of missed questions,
+// today's review of the questions due).
 // Each move records what it changed; the quiz window takes those changes and
 // shows them. A move that stops at a failing step (a line the file lacks)
 // keeps what it already did, and what it changed still shows.
@@ -33,10 +34,10 @@ public:
     using Changes = unsigned;
 
     // The kinds of sub-pass over a chosen list of records.
-    enum class PassKind { Review };
+    enum class PassKind { Review, Today };
     struct SubPass {
         PassKind kind;
-        MissedList records; // still ahead or under way, in file order
+        QList<int> records; // still ahead or under way, in the order asked
         int size;           // questions when it started
     };
     // A sub-pass that went past its last record: its size and score.
@@ -70,7 +71,11 @@ public:
     void memorise(bool confirmed);
     // 間違えた問題を復習: a sub-pass over the missed records; nothing when none is.
     void startReview();
-    // After a finished sub-pass was shown: question 1 of the normal pass.
+    // 今日の復習: a sub-pass over `records` (record start lines), in that order.
+    void startToday(const QList<int> &records);
+    // After a finished sub-pass was shown: the question of the normal pass
+    // where the learner left it, with its score and tally as they were; question
+    // 1 when that record is no longer in the drill.
     void resume();
 
     // What the moves since the last call changed.
@@ -108,6 +113,11 @@ public:
     // 戻る works in the normal pass of an opened file; a sub-pass goes forward only.
     bool canGoBack() const { return opened && !pass; }
     const MissedList &missedList() const { return missed; }
+    // Whether the record asked is one the file holds: none before an open.
+    bool asksRecord() const { return start >= firstRecord && start + recordLines <= list.Count(); }
+    // The start lines of the records in the drill: within the remaining count
+    // and the file.
+    QList<int> recordsInDrill() const;
 
 private:
     // Question 1 of a pass at the record `firstLine`. The starts differ on purpose:
@@ -126,8 +136,10 @@ private:
     void openAnswers();
     void noteMissed();
     void leavePass();
-    void moveInPass(int from);
+    void moveInPass();
+    bool inDrill(int record) const;
     void requireLine(int index) const;
+    void startSubPass(PassKind kind, const QList<int> &records);
 
     std::function<quint32()> draw;
     LineList list;
@@ -148,6 +160,12 @@ private:
     bool opened = false;
     MissedList missed;
     std::optional<SubPass> pass;
+    // Where the normal pass was when a sub-pass began, to return there.
+    struct Spot {
+        int start, number, shown, right, tallied;
+        Tally tallyForm;
+    };
+    std::optional<Spot> leftAt;
     std::optional<Finished> finished;
     Changes changes = 0;
 };

@@ -13,12 +13,17 @@ void MissedList::remove(int record)
     records.removeOne(record);
 }
 
-void MissedList::memorised(int record)
+void followMemorised(QList<int> &records, int record)
 {
-    remove(record);
+    records.removeOne(record);
     for (int &r : records)
         if (r > record)
             r -= 7;
+}
+
+void MissedList::memorised(int record)
+{
+    followMemorised(records, record);
 }
 
 int MissedList::firstFrom(int from) const

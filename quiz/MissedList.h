@@ -4,6 +4,10 @@
 // file, so the list follows the records that move up behind it.
 #include <QList>
 
+// Follows a memorised record in a list of record start lines: the record
+// leaves it, and the records after it in the file move up by one record.
+void followMemorised(QList<int> &records, int record);
+
 class MissedList {
 public:
     void add(int record);
@@ -16,6 +20,7 @@ public:
     void memorised(int record);
     // The first missed record at or after the line `from`; 0 when none is.
     int firstFrom(int from) const;
+    const QList<int> &all() const { return records; }
 
 private:
     QList<int> records; // ascending

@@ -128,6 +128,9 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent)
         {Sakujo1, &TForm1::SakujoClick}};
     for (const auto &[item, handler] : items)
         connectGuarded(tk, item, &QAction::triggered, this, handler);
+    connectGuarded(tk, Kyou, &QAction::triggered, this, &TForm1::KyouClick);
+    // Questions come due as the hours pass, also while the window stays open.
+    connectGuarded(tk, Gakushu, &QMenu::aboutToShow, this, &TForm1::showDueCount);
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
     // As wide as the menu bar needs, so that every menu shows at the start.
@@ -214,6 +217,8 @@ void TForm1::buildMenus()
     Gakushu->setObjectName(u"Gakushu"_s);
     Fukushu = menuItem(Gakushu, "Fukushu", u"間違えた問題を復習"_s);
     Fukushu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    Kyou = menuItem(Gakushu, "Kyou", u"今日の復習 (0 問)"_s);
+    Kyou->setEnabled(false); // until a question of the open file is due
     Pronounce = menuItem(Gakushu, "Pronounce", u"発音"_s);
     ReadQuestion = menuItem(Gakushu, "ReadQuestion", u"問題を読む"_s);
     Pronounce->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -275,7 +280,8 @@ void TForm1::showChanges(Drill::Changes changes)
     if (changes & Drill::Place) {
         const int n = drill.shownNumber();
         const auto &pass = drill.subPass();
-        showText(Label4, pass ? u"復習 %1 / %2"_s.arg(n).arg(pass->size) : u"第 %1 問"_s.arg(n));
+        const QString passLabel = pass && pass->kind == Drill::PassKind::Today ? u"今日 %1 / %2"_s : u"復習 %1 / %2"_s;
+        showText(Label4, pass ? passLabel.arg(n).arg(pass->size) : u"第 %1 問"_s.arg(n));
     }
     if (changes & Drill::Judged) {
         const Drill::Judgement j = drill.judgement();
@@ -302,8 +308,11 @@ void TForm1::showChanges(Drill::Changes changes)
         Pronounce->setEnabled(can && drill.answerOnScreen());
         ReadQuestion->setEnabled(can);
     }
-    if (changes & Drill::Question)
+    if (changes & Drill::Question) {
+        questionShownAt = tk.now();
+        recordedHere = false;
         showQuestion();
+    }
     if (changes & (Drill::Answer | Drill::Question)) {
         markCorrect();
         showFullText();
@@ -353,15 +362,21 @@ QString TForm1::shown(int index) const
 
 void TForm1::answer(int button)
 {
+    const QDateTime at = tk.now();
     drill.answer(button); // fails at no step
     const Drill::Changes changes = drill.takeChanges();
     // The judgement shows while its sound plays; the answer and the buttons after.
     showChanges(changes & Drill::Judged);
     tk.playSound(drill.judgement() == Drill::Judgement::Right ? u"seikai.wav"_s : u"gotou.wav"_s);
     showChanges(changes & ~Drill::Judged);
+    recordAnswer(drill.judgement() == Drill::Judgement::Right, at);
 }
 
-void TForm1::MiruClick() { run([&] { drill.reveal(); }); }
+void TForm1::MiruClick()
+{
+    run([&] { drill.reveal(); });
+    recordAnswer(false, tk.now()); // unless already answered
+}
 
 void TForm1::SusumeruClick()
 {
@@ -374,8 +389,9 @@ void TForm1::showFinished()
     const auto done = drill.takeFinished();
     if (!done)
         return;
-    tk.messageBox(this, u"復習が終わりました。%1 問中 %2 問正解"_s.arg(done->size).arg(done->score), u"復習"_s, Buttons::Ok);
-    // Back to question 1 of the normal pass.
+    const QString pass = done->kind == Drill::PassKind::Today ? u"今日の復習"_s : u"復習"_s;
+    tk.messageBox(this, u"%1が終わりました。%2 問中 %3 問正解"_s.arg(pass).arg(done->size).arg(done->score), pass, Buttons::Ok);
+    // Back where the learner was in the normal pass.
     run([&] { drill.resume(); });
 }
 
@@ -397,11 +413,13 @@ void TForm1::openFile(const QString &path)
     // a failed open never has a later save write these lines over that file.
     LineList loaded;
     loadQuestionFile(tk, this, loaded, path);
+    openHistory();
     run([&] { drill.open(std::move(loaded)); });
     fileName = path;
     setWindowCaption(this, fileCaption());
     K7->setText(u"「"_s + shown(0) + u"」"_s);
     setTextColor(Memo1, clBlack);
+    showDueCount();
     showRecent(WindowSettings::addRecentFile(path));
 }
 
@@ -457,7 +475,72 @@ void TForm1::SakujoClick()
     const QString message = shown(drill.recordStart() + 1).left(shownCharacters) + u" を末尾に移動します。"_s;
     const bool yes = tk.messageBox(this, message, u"移動"_s, Buttons::YesNoCancel) == IDYES;
     run([&] { drill.memorise(yes); });
+    showDueCount(); // a memorised record leaves the drill
     showFinished();
+}
+
+void TForm1::KyouClick()
+{
+    const QList<int> due = dueRecords();
+    run([&] { drill.startToday(due); });
+}
+
+// ---- the learner's history -------------------------------------------------------
+
+void TForm1::openHistory()
+{
+    if (!history)
+        history = std::make_unique<ProgressStore>();
+    history->open();
+    tellHistory();
+}
+
+// Why the history is off, or where a damaged file went: once a run.
+void TForm1::tellHistory()
+{
+    if (historyTold || !history || history->notice().isEmpty())
+        return;
+    historyTold = true;
+    tk.messageBox(this, history->notice(), u"学習の記録"_s, Buttons::Ok);
+}
+
+QuestionKey TForm1::keyOf(int record) const
+{
+    return questionKey(drill.lines().Get(record + 1), drill.lines().Get(record + 2));
+}
+
+void TForm1::recordAnswer(bool right, const QDateTime &at)
+{
+    if (recordedHere || !history || !drill.asksRecord())
+        return;
+    recordedHere = true;
+    history->record(keyOf(drill.recordStart()), fileName, right,
+                    std::max<qint64>(0, questionShownAt.msecsTo(at)), at);
+    tellHistory();
+    showDueCount();
+}
+
+QList<int> TForm1::dueRecords()
+{
+    if (!history)
+        return {};
+    const QList<int> records = drill.recordsInDrill();
+    QList<QuestionKey> keys;
+    keys.reserve(records.size());
+    for (int record : records)
+        keys.append(keyOf(record));
+    QList<int> due;
+    for (qsizetype place : history->due(keys, tk.now()))
+        due.append(records[place]);
+    tellHistory();
+    return due;
+}
+
+void TForm1::showDueCount()
+{
+    const qsizetype n = dueRecords().size();
+    Kyou->setText(u"今日の復習 (%1 問)"_s.arg(n));
+    Kyou->setEnabled(n > 0);
 }
 
 void TForm1::TojiruClick() { close(); }

@@ -18,11 +18,13 @@
 //   K5        the title menu: about1     K7         the file's title
 //   Hyouji    表示: Kakudai 拡大, Shukushou 縮小, Hyoujun 標準の大きさ,
 //             Awaseru ウィンドウに合わせる (zoom follows the window), Zenbun 全文を表示
-//   Gakushu   学習: Fukushu 復習 (review), Pronounce 発音, ReadQuestion 問題を読む,
+//   Gakushu   学習: Fukushu 復習 (review), Kyou 今日の復習 (today's review),
+//             Pronounce 発音, ReadQuestion 問題を読む,
 //             Miru1 正解・解説 表示, Sakujo1 記憶完了
 //   FullTextBox  the 全文を表示 box; FullText its text
 #include "app/GrowingLayout.h"
 #include "app/Toolkit.h"
+#include "progress/ProgressStore.h"
 #include "quiz/Drill.h"
 #include <QHash>
 #include <QSet>
@@ -97,6 +99,17 @@ private:
     QString fileCaption() const;
     static QString shownTitle(const QByteArray &title);
 
+    // The learner's history: opened at the first file, one notice when it
+    // cannot be used, each first answer or reveal of a question shown recorded.
+    void openHistory();
+    void tellHistory();
+    void recordAnswer(bool right, const QDateTime &at);
+    QuestionKey keyOf(int record) const;
+    // The records in the drill that are due now, the most forgotten first.
+    QList<int> dueRecords();
+    void showDueCount();
+    void KyouClick();
+
     // A window that grows, zoom, texts that fit.
     void fit(const LayoutRow &row);
     void fitScore();
@@ -130,6 +143,12 @@ private:
     QByteArray settingsTitle;
     QByteArray menuCaption;
     Drill drill;
+
+    QAction *Kyou;
+    std::unique_ptr<ProgressStore> history;
+    bool historyTold = false;
+    QDateTime questionShownAt;
+    bool recordedHere = false; // the question shown has its answer or reveal recorded
 
     GrowingLayout growth;
     // Each label's and button's whole text, of which it may show a part.

@@ -1,4 +1,5 @@
 #include "ScriptedToolkit.h"
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -22,6 +23,8 @@ ScriptedToolkit::ScriptedToolkit()
     if (!settings.fileName().startsWith(config.path()))
         qFatal("the settings are not in the test's folder: %s", qPrintable(settings.fileName()));
     settings.clear();
+    static QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
 }
 
 int ScriptedToolkit::messageBox(QWidget *owner, const QString &text, const QString &caption,

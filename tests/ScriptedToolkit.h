@@ -23,6 +23,7 @@ public:
 
     // Gives the program's settings a folder of this test program's own,
     // emptied for every toolkit: a window starts as at its very first start.
+    // The learner's history too has a folder of its own, kept between toolkits.
     ScriptedToolkit();
 
     // Queued answers; an empty queue (or an empty path) answers Cancel, no

@@ -23,7 +23,8 @@ QString state(const Drill &d)
     return u"s%1 n%2 %3/%4 %5 %6 open %7 missed %8%9"_s.arg(d.recordStart()).arg(d.shownNumber())
         .arg(d.score()).arg(d.answered()).arg(QChar::fromLatin1(judged))
         .arg(d.answerShown() ? u"shown"_s : u"hidden"_s).arg(open).arg(missed.join(u','))
-        .arg(d.subPass() ? u" review %1"_s.arg(d.subPass()->size) : QString());
+        .arg(!d.subPass() ? QString()
+             : (d.subPass()->kind == Drill::PassKind::Review ? u" review %1"_s : u" today %1"_s).arg(d.subPass()->size));
 }
 } // namespace
 
@@ -32,8 +33,9 @@ class tst_Drill : public QObject {
 
 private slots:
     // Moves: o open, 1-4 answer, r reveal, n next, b back, f first question,
-    // m memorise, k keep (memorise refused), R review, u resume after a review,
-    // x open a file of 13 lines (refused).
+    // m memorise, k keep (memorise refused), R review, T today's review of
+    // records 3 and 1 in that order, u resume after a sub-pass, x open a file
+    // of 13 lines (refused).
     // Every question draws rotation 0: button 1 is right, 2 to 4 are wrong.
     void moves_data()
     {
@@ -56,7 +58,13 @@ private slots:
         QTest::newRow("review: right leaves the list") << 3 << "3"_ba << u"o2nn2R1n"_s << u"s21 n2 1/1 - hidden open all missed 21 review 2"_s;
         // The window shows its box here: the place and the buttons are as they were.
         QTest::newRow("review ended") << 3 << "3"_ba << u"o2nn2R1n1n"_s << u"s21 n2 2/2 - hidden open 1 missed "_s;
-        QTest::newRow("review ended, resumed") << 3 << "3"_ba << u"o2nn2R1n1nu"_s << u"s7 n1 0/3 - hidden open all missed "_s;
+        QTest::newRow("review ended, resumed") << 3 << "3"_ba << u"o2nn2R1n1nu"_s << u"s21 n3 0/2 - hidden open all missed "_s;
+        QTest::newRow("review ended, back with the score") << 3 << "3"_ba << u"o2n1nR1nu"_s << u"s21 n3 1/2 - hidden open all missed "_s;
+        QTest::newRow("today ended, resumed") << 3 << "3"_ba << u"o1nT2n1nu"_s << u"s14 n2 1/1 - hidden open all missed 21"_s;
+        // The learner's question moves up as records before it are memorised.
+        QTest::newRow("today: memorised, back to the same question") << 3 << "3"_ba << u"onTmmu"_s << u"s7 n2 0/1 - hidden open all missed "_s;
+        QTest::newRow("today: the learner's place left the drill") << 3 << "3"_ba << u"onnTmmu"_s << u"s7 n1 0/1 - hidden open all missed "_s;
+        QTest::newRow("today from a review: back to the normal pass") << 3 << "3"_ba << u"o2n1nRT1n1nu"_s << u"s21 n3 1/2 - hidden open all missed "_s;
         QTest::newRow("review: memorised") << 3 << "3"_ba << u"o2nn2Rm"_s << u"s14 n2 0/1 - hidden open all missed 14 review 2"_s;
         // The last record of a file whose remaining count is its record count.
         QTest::newRow("last record missed") << 2 << "2"_ba << u"on2nR"_s << u"s14 n1 0/0 - hidden open all missed 14 review 1"_s;
@@ -95,6 +103,7 @@ private slots:
             case 'm': drill.memorise(true); break;
             case 'k': drill.memorise(false); break;
             case 'R': drill.startReview(); break;
+            case 'T': drill.startToday({21, 7}); break;
             case 'u': drill.resume(); break;
             default: drill.answer(move.digitValue());
             }

@@ -122,7 +122,7 @@ private slots:
             if (times.size() >= 20)
                 median = (times[(times.size() - 1) / 2] + times[times.size() / 2]) / 2;
             QCOMPARE(store->medianRightMs(), median);
-            QCOMPARE(store->record(i, u"a.dat"_s, right, ms, toolkit.now()), fsrs::gradeOf(right, ms, median));
+            QCOMPARE(store->record(questionKey("q", QByteArray::number(i)), u"a.dat"_s, right, ms, toolkit.now()), fsrs::gradeOf(right, ms, median));
             if (right)
                 times << ms;
         }

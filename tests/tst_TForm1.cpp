@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -94,6 +96,7 @@ class tst_TForm1 : public QObject {
         if (settings)
             writeFile(path(u"help.txt"_s), *settings);
         tk = std::make_unique<ScriptedToolkit>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(u"data"_s))); // a history for each test
         form = std::make_unique<TForm1>(*tk);
     }
     // Opens a question file with `lines`; `randoms` are the rotations drawn.
@@ -1100,13 +1103,15 @@ private slots:
         QTest::addColumn<QStringList>("reviewed");
         QTest::addColumn<QString>("box");
         QTest::addColumn<int>("missedAfter");
-        QTest::newRow("memorised first, missed") << 1 << u"NN"_s << QStringList{u"q3"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2;
-        QTest::newRow("memorised middle, missed") << 3 << u"NN"_s << QStringList{u"q1"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2;
-        QTest::newRow("memorised last of cycle") << 4 << u"NN"_s << QStringList{u"q1"_s, u"q3"_s} << u"2 問中 0 問正解"_s << 2;
-        QTest::newRow("all right") << 0 << u"RRR"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 3 問正解"_s << 0;
-        QTest::newRow("revealed, right, wrong") << 0 << u"SRW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 2;
-        QTest::newRow("memorised in review") << 0 << u"RMW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 1;
-        QTest::newRow("left for question 1") << 0 << u"RF"_s << QStringList{u"q1"_s, u"q3"_s} << QString() << 2;
+        QTest::addColumn<QString>("back"); // the question and number shown after it
+        QTest::newRow("memorised first, missed") << 1 << u"NN"_s << QStringList{u"q3"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2 << u"q2 第 2 問"_s;
+        QTest::newRow("memorised middle, missed") << 3 << u"NN"_s << QStringList{u"q1"_s, u"q4"_s} << u"2 問中 0 問正解"_s << 2 << u"q4 第 4 問"_s;
+        // The learner's question went past the remaining count.
+        QTest::newRow("memorised last of cycle") << 4 << u"NN"_s << QStringList{u"q1"_s, u"q3"_s} << u"2 問中 0 問正解"_s << 2 << u"q1 第 1 問"_s;
+        QTest::newRow("all right") << 0 << u"RRR"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 3 問正解"_s << 0 << u"q1 第 1 問"_s;
+        QTest::newRow("revealed, right, wrong") << 0 << u"SRW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 2 << u"q1 第 1 問"_s;
+        QTest::newRow("memorised in review") << 0 << u"RMW"_s << QStringList{u"q1"_s, u"q3"_s, u"q4"_s} << u"3 問中 1 問正解"_s << 1 << u"q1 第 1 問"_s;
+        QTest::newRow("left for question 1") << 0 << u"RF"_s << QStringList{u"q1"_s, u"q3"_s} << QString() << 2 << u"q1 第 1 問"_s;
     }
     void review()
     {
@@ -1115,6 +1120,7 @@ private slots:
         QFETCH(QStringList, reviewed);
         QFETCH(QString, box);
         QFETCH(int, missedAfter);
+        QFETCH(QString, back);
         start();
         open(questionFile(5, "4"));
         for (const char *b : {"Button2", "Susumeru", "Button1", "Miru", "Susumeru", "Miru", "Susumeru", "Button2", "Susumeru"})
@@ -1141,7 +1147,8 @@ private slots:
         }
         QCOMPARE(shown, reviewed);
         QCOMPARE(tk->boxes.isEmpty() ? QString() : tk->boxes.last().text, box.isEmpty() ? box : u"復習が終わりました。"_s + box);
-        QVERIFY(text("Label4") == u"第 1 問"_s && form->drill.recordStart() == 7 && form->drill.score() == 0 && enabled("K6"));
+        QCOMPARE(text("Memo1") + u' ' + text("Label4"), back);
+        QVERIFY(form->drill.score() == 0 && enabled("K6"));
         trigger("Fukushu"); // greyed when nothing is left
         QCOMPARE(text("Label4"), missedAfter ? u"復習 1 / %1"_s.arg(missedAfter) : u"第 1 問"_s);
         // Saved, the file is what the same memorising saves without a review.
@@ -1159,6 +1166,63 @@ private slots:
         tk->paths.push_back(path(u"plain.dat"_s));
         click("Hozon");
         QCOMPARE(readFile(path(u"reviewed.dat"_s)), readFile(path(u"plain.dat"_s)));
+    }
+
+    // ---- the learner's history ---------------------------------------------
+
+    void history_data()
+    {
+        // Three questions, button 1 right: w waits a second, r reveals, n goes on,
+        // b goes back. Then the log (question, grade, ms), and two days on,
+        // today's review, the most forgotten first.
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QStringList>("today");
+        QTest::newRow("right in 2 s, wrong, revealed") << u"ww1nw2nwwwr"_s << true << u"q1 3 2000, q2 1 1000, q3 1 3000"_s << QStringList{u"q2"_s, u"q3"_s, u"q1"_s};
+        QTest::newRow("a click again or a reveal after it adds nothing") << u"11rn22r"_s << true << u"q1 3 0, q2 1 0"_s << QStringList{u"q2"_s, u"q1"_s};
+        QTest::newRow("back shows it anew") << u"1nbw2"_s << true << u"q1 3 0, q1 1 1000"_s << QStringList{u"q1"_s};
+        QTest::newRow("never answered, never due") << u"nn"_s << true << QString() << QStringList{};
+        QTest::newRow("unusable: one notice, the drill goes on") << u"2n1"_s << false << QString() << QStringList{};
+    }
+    void history()
+    {
+        QFETCH(QString, moves);
+        QFETCH(bool, usable);
+        QFETCH(QStringList, today);
+        start();
+        if (!usable)
+            writeFile(path(u"data"_s), "a file where the folder should be");
+        open(questionFile(3, "3"));
+        for (const QChar m : moves)
+            m == u'w' ? void(tk->clock = tk->clock.addSecs(1)) : m == u'b' ? trigger("K6")
+                      : click(m == u'r' ? "Miru" : m == u'n' ? "Susumeru" : qPrintable(u"Button"_s + m));
+        const auto named = [](qint64 key) { int k = 1; while (k < 4 && key != questionKey("q" + QByteArray::number(k), "a" + QByteArray::number(k))) ++k; return k; };
+        QStringList log;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+            db.setDatabaseName(path(u"data/pirumo/progress.sqlite"_s));
+            QSqlQuery q(db);
+            for (bool read = db.open() && q.exec(u"SELECT key, grade, answer_ms FROM review_log WHERE file = '%1'"_s.arg(path(u"q.dat"_s))); read && q.next();)
+                log << u"q%1 %2 %3"_s.arg(named(q.value(0).toLongLong())).arg(q.value(1).toInt()).arg(q.value(2).toInt());
+        }
+        QSqlDatabase::removeDatabase(u"check"_s);
+        QTEST(log.join(u", "_s), "log");
+        QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(questionFile(3, "3")));
+
+        tk->clock = tk->clock.addDays(2);
+        emit control<QMenu>("Gakushu")->aboutToShow(); // due while the window stayed open
+        QCOMPARE(enabled("Kyou"), !today.isEmpty());
+        open(questionFile(3, "3"));
+        click("Susumeru"); // the learner's place
+        QVERIFY(control<QAction>("Kyou")->text() == u"今日の復習 (%1 問)"_s.arg(today.size()) && enabled("Kyou") == !today.isEmpty());
+        trigger("Kyou");
+        for (qsizetype i = 0; i < today.size(); ++i, click("Button1"), click("Susumeru"))
+            QCOMPARE(text("Memo1") + u' ' + text("Label4"), u"%1 今日 %2 / %3"_s.arg(today[i]).arg(i + 1).arg(today.size()));
+        QCOMPARE(text("Memo1") + u' ' + text("Label4"), u"q2 第 2 問"_s);
+        QCOMPARE(lastOf(tk->boxes).text, !usable ? form->history->notice() : today.isEmpty() ? QString()
+                                                   : u"今日の復習が終わりました。%1 問中 %1 問正解"_s.arg(today.size()));
+        QVERIFY(!enabled("Kyou") && tk->boxes.size() == !today.isEmpty() + !usable);
     }
 };
 
