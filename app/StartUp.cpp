@@ -6,7 +6,9 @@
 #include "app/QtToolkit.h"
 #include "app/QtTranslation.h"
 #include "editor/TForm2.h"
+#include "progress/ProgressStore.h"
 #include "quiz/TForm1.h"
+#include "records/TRecords.h"
 #include <QApplication>
 #include <QHelpEvent>
 #include <QProxyStyle>
@@ -81,6 +83,9 @@ int runProgram()
         // until then the quiz window's commands that show them do nothing.
         std::unique_ptr<TForm2> form2;
         std::unique_ptr<TAboutBox> aboutBox;
+        // The learner's history, opened when first read.
+        ProgressStore store;
+        std::unique_ptr<TRecords> records;
         AfterFirstPaint others(&form1, [&] {
             guard(toolkit, [&] {
                 QApplication::setWindowIcon(programIcon());
@@ -88,6 +93,11 @@ int runProgram()
                 Form2 = form2.get();
                 aboutBox = std::make_unique<TAboutBox>(toolkit);
                 AboutBox = aboutBox.get();
+                records = std::make_unique<TRecords>(toolkit, store, [&form1]() -> const LineList & {
+                    return form1.questions();
+                });
+                Records = records.get();
+                QObject::connect(&form1, &TForm1::answerRecorded, records.get(), &TRecords::refresh);
             });
         });
         form1.show();

@@ -115,6 +115,7 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent)
         {ReadQuestion, &TForm1::ReadQuestionClick}};
     for (const auto &[item, handler] : items)
         connectGuarded(tk, item, &QAction::triggered, this, handler);
+    connectGuarded(tk, Kiroku, &QAction::triggered, this, &TForm1::KirokuClick);
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
 }
@@ -153,6 +154,8 @@ void TForm1::buildMenus()
     ReadQuestion = menuItem(Gakushu, "ReadQuestion", u"問題を読む"_s);
     Pronounce->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     ReadQuestion->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    Kiroku = menuItem(Gakushu, "Kiroku", u"学習の記録"_s);
+    Kiroku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // Greyed until a file is open, a question missed, a voice there.
     for (QAction *item : {K6, N1, Fukushu, Pronounce, ReadQuestion})
         item->setEnabled(false);
@@ -274,6 +277,7 @@ void TForm1::answer(int button)
     showChanges(changes & Drill::Judged);
     tk.playSound(drill.judgement() == Drill::Judgement::Right ? u"seikai.wav"_s : u"gotou.wav"_s);
     showChanges(changes & ~Drill::Judged);
+    emit answerRecorded();
 }
 
 void TForm1::MiruClick() { run([&] { drill.reveal(); }); }
@@ -341,6 +345,7 @@ void TForm1::SakujoClick()
 void TForm1::TojiruClick() { close(); }
 void TForm1::EditClick() { showWindow(Form2); }
 void TForm1::about1Click() { showWindow(AboutBox); }
+void TForm1::KirokuClick() { showWindow(Records); }
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {

@@ -16,7 +16,8 @@
 //             K4 問題の最初 (first question), K6 戻る (back), Exit1 終了
 //   K5        the title menu: about1     K7         the file's title
 //   Hyouji    表示: Kakudai 拡大, Shukushou 縮小, Hyoujun 標準の大きさ
-//   Gakushu   学習: Fukushu 復習 (review), Pronounce 発音, ReadQuestion 問題を読む
+//   Gakushu   学習: Fukushu 復習 (review), Pronounce 発音, ReadQuestion 問題を読む,
+//             Kiroku 学習の記録 (the records window)
 #include "app/GrowingLayout.h"
 #include "app/Toolkit.h"
 #include "quiz/Drill.h"
@@ -38,6 +39,12 @@ class TForm1 : public QMainWindow {
 
 public:
     explicit TForm1(Toolkit &toolkit, QWidget *parent = nullptr);
+    // The open question file, for the records window.
+    const LineList &questions() const { return drill.lines(); }
+
+signals:
+    // After each answer recorded in the learner's history.
+    void answerRecorded();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -65,6 +72,7 @@ private:
     void FukushuClick();
     void PronounceClick();
     void ReadQuestionClick();
+    void KirokuClick();
     void KakudaiClick() { zoomTo(growth.zoom() + 25); }
     void ShukushouClick() { zoomTo(growth.zoom() - 25); }
     void HyoujunClick() { zoomTo(100); }
@@ -97,6 +105,7 @@ private:
     QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
     QMenu *Hyouji, *Gakushu;
     QAction *Kakudai, *Shukushou, *Hyoujun, *Fukushu, *Pronounce, *ReadQuestion;
+    QAction *Kiroku;
 
     QString fileName;
     QByteArray baseTitle;
