@@ -133,7 +133,7 @@ void TRecords::loadCharts()
         {&AnswersChart, 2, 0, 2}, {&DueChart, 4, 0, 1}, {&CategoriesChart, 4, 1, 1}};
     for (const auto &[chart, row, column, columns] : places) {
         chart->view = charts->make(Figures, japaneseFont(11));
-        chart->view->setObjectName(chart->summary->objectName().chopped(7) + u"Chart"_s);
+        chart->view->setObjectName(chart->summary->objectName().chopped(7));
         chart->view->setAccessibleName(chart->summary->accessibleName());
         chart->view->setMinimumSize(300, 170);
         grid->addWidget(chart->view, row, column, 1, columns);

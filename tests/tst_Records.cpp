@@ -1,5 +1,11 @@
 #include "ScriptedToolkit.h"
+#include "TestFiles.h"
+#include "app/Sjis.h"
 #include "progress/Records.h"
+#include "records/TRecords.h"
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <ctime>
@@ -103,7 +109,63 @@ private slots:
         QCOMPARE(read.answers.size(), records::answerDays);
         QCOMPARE(read.due.size(), records::dueDays);
     }
+
+    // The window: with the charts, without them, with the history off; the
+    // table exported as it is sorted.
+    void window_data()
+    {
+        QTest::addColumn<bool>("off");
+        QTest::addColumn<bool>("plugin");
+        QTest::addColumn<int>("sortBy");
+        QTest::addColumn<QString>("exported"); // the questions, in the CSV's order
+        QTest::newRow("charts, most missed first") << false << true << -1 << u"q2 q3"_s;
+        QTest::newRow("no charts, sorted by question, descending") << false << false << 0 << u"q3 q2"_s;
+        QTest::newRow("history off") << true << true << -1 << QString();
+    }
+    void window()
+    {
+        QFETCH(bool, off);
+        QFETCH(bool, plugin);
+        QFETCH(int, sortBy);
+        QFETCH(QString, exported);
+        // A store in a folder that cannot be made (a file is in its way) is off.
+        writeFile(dir.filePath(u"file"_s), "x");
+        ProgressStore store(dir.filePath(off ? u"file/progress.sqlite"_s : u"window.sqlite"_s));
+        LineList lines;
+        lines.InsertBlock(0, Lines(7, "header"));
+        for (const char *n : {"1", "2", "3"})
+            lines.InsertBlock(lines.Count(), {toSjis(u"分野"_s), QByteArray("q") + n, "a", "w", "w", "w", "e"});
+        ScriptedToolkit toolkit;
+        for (const char *n : {"2", "2", "2", "3", "3", "1"})
+            store.record(questionKey(QByteArray("q") + n, "a"), u"f.dat"_s, *n == '1', 1000,
+                         toolkit.clock = toolkit.clock.addSecs(60 + *n));
+        TRecords window(toolkit, store, [&]() -> const LineList & { return lines; },
+                        plugin ? qEnvironmentVariable("PIRUMO_CHARTS_PLUGIN") : dir.filePath(u"none.so"_s));
+        window.show();
+        auto *notice = window.findChild<QLabel *>(u"Notice"_s);
+        QCOMPARE(notice->isVisible(), off);
+        if (off) {
+            QVERIFY(notice->text() == store.whyOff() && !window.Figures->isVisible());
+            return;
+        }
+        // Each chart named, its summary its description; none without the plug-in.
+        auto *chart = window.findChild<QWidget *>(u"DueChart"_s);
+        QCOMPARE(chart != nullptr, plugin);
+        if (chart)
+            QVERIFY(!chart->accessibleName().isEmpty()
+                    && chart->accessibleDescription() == window.DueChart.summary->text());
+        auto *table = window.findChild<QTableWidget *>(u"Missed"_s);
+        if (sortBy >= 0)
+            table->sortByColumn(sortBy, Qt::DescendingOrder);
+        toolkit.paths.push_back(dir.filePath(u"missed.csv"_s));
+        window.findChild<QPushButton *>(u"ExportButton"_s)->click();
+        const QList<QByteArray> rows = readFile(dir.filePath(u"missed.csv"_s)).split('\n');
+        QStringList questions;
+        for (const QByteArray &row : rows.mid(1, rows.size() - 2))
+            questions << QString::fromUtf8(row.split(',').value(0));
+        QCOMPARE(questions.join(u' '), exported);
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_Records)
+QTEST_MAIN(tst_Records)
 #include "tst_Records.moc"
