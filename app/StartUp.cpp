@@ -97,7 +97,8 @@ int runProgram()
                     return form1.questions();
                 });
                 Records = records.get();
-                QObject::connect(&form1, &TForm1::answerRecorded, records.get(), &TRecords::refresh);
+                QObject::connect(&form1, &TForm1::answerRecorded, records.get(),
+                                 [&] { guard(toolkit, [&] { records->refresh(); }); });
             });
         });
         form1.show();
