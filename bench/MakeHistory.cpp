@@ -1,12 +1,12 @@
 // Makes a learner's history as a year (or any number of days) of play would
 // leave it, for the records window's pictures and trials:
 //   make_history STORE QUESTION-FILE DAYS ANSWERS-A-DAY [OTHER-QUESTIONS]
-// Every question of the file, and OTHER-QUESTIONS more of other files, is
-// answered at random times of each day (07:00 to 23:00 local), the most
-// forgotten first, new ones mixed in; an answer is right with the chance of
-// recall the scheduler gives, less for a few categories. The store is made
-// by the program's own code, its schedules by the program's scheduler; the
-// rows go in in one transaction, ending now.
+// The file's questions, and OTHER-QUESTIONS more of other files, are answered
+// at random times of each day (07:00 to 23:00 local, today until now): one
+// answered before or, one time in four, a new one. An answer is right with
+// the chance of recall the scheduler gives, less in a few categories. The
+// store is made by the program's own code, the schedules by its scheduler;
+// the rows go in in one transaction.
 #include "app/Sjis.h"
 #include "data/LineList.h"
 #include "progress/ProgressStore.h"
@@ -65,6 +65,8 @@ int main(int argc, char **argv)
         QList<qint64> times;
         for (int i = 0; i < count; ++i)
             times << QDateTime(day, QTime(7, 0)).addMSecs(random.bounded(16 * 3600 * 1000)).toMSecsSinceEpoch();
+        // Today's answers so far.
+        times.removeIf([now = QDateTime::currentMSecsSinceEpoch()](qint64 ms) { return ms > now; });
         std::sort(times.begin(), times.end());
         for (const qint64 ms : std::as_const(times)) {
             const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);

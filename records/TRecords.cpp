@@ -161,12 +161,6 @@ void TRecords::refresh()
     if (stale)
         return;
     loadCharts();
-    if (!store.database().isOpen()) {
-        Notice->setText(store.whyOff());
-        Notice->show();
-        Figures->hide();
-        return;
-    }
     // The open file's questions: key, category, and the lines the table shows.
     const LineList &lines = openLines();
     QList<records::FileQuestion> questions;
@@ -181,7 +175,7 @@ void TRecords::refresh()
     records::Figures f;
     try {
         f = records::read(store, tk.now(), questions);
-    } catch (const Exception &e) {
+    } catch (const Exception &e) { // the history is off, or cannot be read: why
         Notice->setText(e.message());
         Notice->show();
         Figures->hide();
