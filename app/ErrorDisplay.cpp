@@ -27,9 +27,11 @@ QString errorReason(int systemError)
     case EROFS: why = u"読み取り専用のファイルシステムです。"_s; break;
     case ENOSPC:
     case EDQUOT: why = u"ディスクの空きが足りません。"_s; break;
+    case EEXIST: why = u"同じ名前のファイルがあります。"_s; break;
     case ENAMETOOLONG: why = u"ファイル名が長すぎます。"_s; break;
     case notRegularFile:
     case EISDIR: why = u"通常のファイルではありません（フォルダーなど）。"_s; break;
+    case notQuestionFile: why = u"問題ファイルではありません（問題が 1 問もありません）。"_s; break;
     case ENOMEM: why = u"メモリが足りません。"_s; break;
     // Anything rarer in the system's own words, with its number to look up.
     default: why = u"%1（エラー番号 %2）"_s.arg(qt_error_string(systemError)).arg(systemError);
@@ -64,5 +66,6 @@ void guard(Toolkit &toolkit, const std::function<void()> &handler)
         showError(toolkit, e);
     } catch (const std::bad_alloc &) {
         showError(toolkit, EOutOfMemory());
+    } catch (const Cancelled &) {
     }
 }

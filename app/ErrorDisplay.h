@@ -22,7 +22,8 @@ QString errorDetail(const Exception &error);
 // Shows `error` in the error display: its message, then the detail.
 void showError(Toolkit &toolkit, const Exception &error);
 
-// Runs `handler`; an Exception or an exhausted memory goes to the error display.
+// Runs `handler`; an Exception or an exhausted memory goes to the error display,
+// a cancel ends it silently.
 void guard(Toolkit &toolkit, const std::function<void()> &handler);
 
 // Connects `signal` of `sender` to the handler `method` of `window`, guarded.

@@ -21,6 +21,8 @@ private:
 // The system error number for a path that names something other than a regular
 // file (a folder, a FIFO, a device, a socket): no errno says that alone.
 inline constexpr int notRegularFile = -1;
+// The error number for a file too short to hold one question.
+inline constexpr int notQuestionFile = -2;
 
 class EStreamError : public Exception { using Exception::Exception; };
 class EFilerError : public EStreamError { using EStreamError::EStreamError; };
@@ -45,9 +47,13 @@ public:
 };
 class EStringListError : public Exception {
 public:
-    explicit EStringListError(qint64 index);
+    explicit EStringListError(qint64 index, int systemError = 0);
 };
 class EOutOfMemory : public Exception {
 public:
     EOutOfMemory();
 };
+
+// Work on a file that the learner cancelled: no error, so nothing is shown;
+// the work left everything as it was.
+struct Cancelled {};

@@ -1,68 +1,96 @@
 #include "app/QtToolkit.h"
+#include "app/Plugins.h"
 #include "app/WaveHeader.h"
+#include "quiz/SpeechText.h"
 #include <QApplication>
-#include <QAudioDevice>
-#include <QAudioSink>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
-#include <QLibrary>
-#include <QMediaDevices>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
-#include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
-#include <flite/flite.h>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-// Waits in a nested loop that takes no user input (it is handled afterwards)
-// until `done` holds or `boundMs` has passed.
-template <class Sender, class Signal, class Done>
-void waitFor(Sender *sender, Signal signal, Done done, int boundMs)
-{
-    if (done())
-        return;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(sender, signal, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    timer.start(boundMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-// Waits until `effect`, just started, has played to its end, which it tells by
-// leaving the playing state once the device has played the last of it. A new
-// PulseAudio stream may start a second or two late, so the bound counts from
-// when the device has taken the whole sound, and a sound it has taken is never
-// stopped here. One the device has not taken by then counts as failed.
-void waitForSoundEnd(QSoundEffect *effect, int boundMs)
-{
-    constexpr int startAllowanceMs = 2000;
-    auto taken = [&] { return effect->loopsRemaining() == 0 || !effect->isPlaying(); };
-    waitFor(effect, &QSoundEffect::loopsRemainingChanged, taken, startAllowanceMs + boundMs);
-    if (!taken()) {
-        effect->stop();
-        return;
+// Runs `then` beside the window once any window has been painted.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(std::function<void()> action) : then(std::move(action))
+    {
+        qApp->installEventFilter(this);
     }
-    waitFor(effect, &QSoundEffect::playingChanged, [&] { return !effect->isPlaying(); }, boundMs);
-}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && then) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, this, std::exchange(then, nullptr));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then;
+};
 } // namespace
 
-QtToolkit::QtToolkit() : startFolder(QDir::current())
+QtToolkit::QtToolkit(const QString &audioPlugin) : startFolder(QDir::current()), pluginFile(audioPlugin)
 {
-    speechThread.setMaxThreadCount(1);
+    // The plug-in's libraries are loaded on a thread of their own, then the
+    // output is made here, so that its stream is ready before the first answer.
+    afterFirstPaint = std::make_unique<FirstPaint>([this] {
+        if (loaded)
+            return;
+        makeLoader();
+        loading = std::thread([this] {
+            plugin->load();
+            QMetaObject::invokeMethod(afterFirstPaint.get(), [this] { audio(); });
+        });
+    });
 }
+
+QtToolkit::QtToolkit(AudioOutput &out) : startFolder(QDir::current()), output(&out), loaded(true)
+{
+}
+
 QtToolkit::~QtToolkit()
 {
+    if (loading.joinable())
+        loading.join();
+    afterFirstPaint.reset();
     stopSpeaking();
+    // The output goes before the program, its reading stopped; its library stays.
+    if (output && plugin)
+        delete plugin->instance();
+}
+
+QString QtToolkit::audioPluginPath()
+{
+    return pluginPath(u"libpirumo_audio.so"_s);
+}
+
+void QtToolkit::makeLoader()
+{
+    plugin = std::make_unique<QPluginLoader>(pluginFile.isEmpty() ? audioPluginPath() : pluginFile);
+}
+
+AudioOutput *QtToolkit::audio()
+{
+    if (!loaded) {
+        loaded = true;
+        if (loading.joinable())
+            loading.join();
+        if (!plugin)
+            makeLoader();
+        output = qobject_cast<AudioOutput *>(plugin->instance());
+    }
+    return output;
 }
 
 int QtToolkit::messageBox(QWidget *owner, const QString &text, const QString &caption,
@@ -161,127 +189,68 @@ qint64 waveDurationMs(const QString &path)
     return waveDurationMs(file.read(4096), file.size());
 }
 
-QSoundEffect *QtToolkit::effectFor(const QString &path)
+qint64 durationMs(const Sound &sound)
 {
-    auto &effect = effects[path];
-    if (!effect) {
-        effect = std::make_unique<QSoundEffect>();
-        effect->setSource(QUrl::fromLocalFile(path));
+    return sound.samples.size() / 2 / std::max(sound.channels, 1) * 1000 / std::max(sound.sampleRate, 1);
+}
+
+const std::optional<Sound> &QtToolkit::decoded(const QString &path)
+{
+    const QFileInfo file(path);
+    Decoded &d = sounds[path];
+    if (d.modified != file.lastModified() || d.size != file.size() || !file.isFile()) {
+        d = {file.lastModified(), file.size(), file.isFile() ? decodeWave(path) : std::nullopt};
     }
-    waitFor(effect.get(), &QSoundEffect::statusChanged, [&] {
-        return effect->status() == QSoundEffect::Ready || effect->status() == QSoundEffect::Error;
-    }, 2000);
-    return effect->status() == QSoundEffect::Ready ? effect.get() : nullptr;
+    return d.sound;
 }
 
 void QtToolkit::playSound(const QString &bareName)
 {
-    const QString path = soundPath(bareName);
-    const qint64 duration = path.isEmpty() ? -1 : waveDurationMs(path);
-    if (duration < 0) {
+    // What the window has just shown (the judgement) is on the screen before
+    // the sound starts.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    const std::optional<Sound> &sound = decoded(soundPath(bareName));
+    AudioOutput *out = sound ? audio() : nullptr;
+    if (!out) {
         QApplication::beep();
         return;
     }
     // Without an audio device there is nothing to hear and nothing to wait for.
-    if (!QMediaDevices::audioOutputs().isEmpty())
-        playWave(path, duration);
-}
-
-void QtToolkit::playWave(const QString &path, qint64 durationMs)
-{
-    QSoundEffect *effect = effectFor(path);
-    if (!effect) {
-        QApplication::beep();
+    if (!out->open())
         return;
-    }
-    effect->play();
-    // The handler goes on when the sound has ended; the bound keeps a broken
-    // audio device from holding the program.
-    waitForSoundEnd(effect, soundWaitMs(durationMs));
-}
-
-namespace {
-// Flite, loaded when reading aloud is first offered, so that start-up does not
-// pay for it: its US voice "slt" and the calls made to it. No voice when the
-// system lacks it.
-struct Flite {
-    cst_voice *voice = nullptr;
-    cst_wave *(*textToWave)(const char *text, cst_voice *voice) = nullptr;
-    void (*deleteWave)(cst_wave *wave) = nullptr;
-};
-
-const Flite &flite()
-{
-    static const Flite loaded = [] {
-        Flite f;
-        QLibrary core(u"flite"_s, 1), slt(u"flite_cmu_us_slt"_s, 1);
-        const auto init = reinterpret_cast<int (*)()>(core.resolve("flite_init"));
-        const auto registerVoice = reinterpret_cast<cst_voice *(*)(const char *)>(slt.resolve("register_cmu_us_slt"));
-        f.textToWave = reinterpret_cast<cst_wave *(*)(const char *, cst_voice *)>(core.resolve("flite_text_to_wave"));
-        f.deleteWave = reinterpret_cast<void (*)(cst_wave *)>(core.resolve("delete_wave"));
-        if (init && registerVoice && f.textToWave && f.deleteWave) {
-            init();
-            f.voice = registerVoice(nullptr);
+    // The handler goes on when the sound has ended; the bound keeps a device
+    // that stops taking samples from holding the window.
+    QEventLoop loop;
+    bool ended = false;
+    out->play(*sound, [&ended, loop = QPointer(&loop)] {
+        if (loop) {
+            ended = true;
+            loop->quit();
         }
-        return f;
-    }();
-    return loaded;
+    });
+    QTimer::singleShot(soundWaitMs(durationMs(*sound)), &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!ended)
+        out->stop();
 }
-
-// `text` read by the English voice: 16-bit samples, with their format.
-struct Speech {
-    QByteArray samples;
-    QAudioFormat format;
-};
-
-// Runs on one thread at a time, never beside another reading.
-Speech synthesise(const QString &text)
-{
-    cst_wave *wave = flite().textToWave(text.toUtf8().constData(), flite().voice);
-    if (!wave)
-        return {};
-    Speech speech;
-    speech.samples = QByteArray(reinterpret_cast<const char *>(wave->samples),
-                                qsizetype(wave->num_samples) * wave->num_channels * 2);
-    speech.format.setSampleRate(wave->sample_rate);
-    speech.format.setChannelCount(wave->num_channels);
-    speech.format.setSampleFormat(QAudioFormat::Int16);
-    flite().deleteWave(wave);
-    return speech;
-}
-} // namespace
 
 bool QtToolkit::canSpeak()
 {
-    return !QMediaDevices::audioOutputs().isEmpty() && flite().voice;
+    AudioOutput *out = audio();
+    return out && out->canSpeak();
 }
 
 void QtToolkit::speak(const QString &text)
 {
-    stopSpeaking();
-    if (text.isEmpty())
-        return;
-    // The sound is made beside the window, which goes on meanwhile; a later
-    // request makes this one stale.
-    const int request = speechRequest;
-    speechThread.start([this, request, text] {
-        const Speech speech = synthesise(text);
-        QMetaObject::invokeMethod(&speechContext, [this, request, speech] {
-            if (request != speechRequest || speech.samples.isEmpty())
-                return;
-            speechSound.setData(speech.samples);
-            speechSound.open(QIODevice::ReadOnly);
-            speechSink = std::make_unique<QAudioSink>(speech.format);
-            speechSink->start(&speechSound);
-        }, Qt::QueuedConnection);
-    });
+    if (AudioOutput *out = audio())
+        out->speak(speechSentences(text));
 }
 
 void QtToolkit::stopSpeaking()
 {
-    ++speechRequest;
-    speechSink.reset();
-    speechSound.close();
+    // Nothing plays before the output is there.
+    if (output)
+        output->stop();
 }
 
 void QtToolkit::openAddress(const QString &address)

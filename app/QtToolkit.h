@@ -1,20 +1,25 @@
 #pragma once
-// The toolkit of the running program: Qt's message boxes, file dialogs, sound
-// and desktop services, and an English voice.
+// The toolkit of the running program: Qt's message boxes, file dialogs and
+// desktop services, and the audio plug-in's sounds and English voice.
+#include "app/AudioOutput.h"
 #include "app/Random.h"
 #include "app/Toolkit.h"
-#include <QBuffer>
+#include <QDateTime>
 #include <QDir>
-#include <QThreadPool>
+#include <QPluginLoader>
 #include <map>
 #include <memory>
-
-class QAudioSink;
-class QSoundEffect;
+#include <optional>
+#include <thread>
 
 class QtToolkit : public Toolkit {
 public:
-    QtToolkit();
+    // Sounds and reading go through the plug-in at `audioPlugin` (by default
+    // audioPluginPath()), loaded beside the window once it has been painted,
+    // or at the first sound.
+    explicit QtToolkit(const QString &audioPlugin = {});
+    // Sounds and reading go through `output`, which the caller keeps.
+    explicit QtToolkit(AudioOutput &out);
     ~QtToolkit() override;
 
     int messageBox(QWidget *owner, const QString &text, const QString &caption,
@@ -36,26 +41,32 @@ public:
     // one). Empty when neither has it.
     QString soundPath(const QString &bareName) const;
 
-    // Plays a wave file and waits until it has ended, at most its duration and
-    // a margin.
-    void playWave(const QString &path, qint64 durationMs);
+    // The plug-in beside the program, or where the package installs it.
+    static QString audioPluginPath();
 
 private:
-    QSoundEffect *effectFor(const QString &path);
+    // The audio output; nothing without the plug-in.
+    AudioOutput *audio();
+    void makeLoader();
+    // The sound of the wave file at `path`, decoded once; nothing when it is
+    // no wave file that can be played.
+    const std::optional<Sound> &decoded(const QString &path);
 
     Random random;
     QDir startFolder;
-    // Made on the first sound, so that start-up does not pay for the audio back end.
-    std::map<QString, std::unique_ptr<QSoundEffect>> effects;
-    // Reading aloud: the sound of the latest request and what plays it.
-    int speechRequest = 0;
-    QBuffer speechSound;
-    std::unique_ptr<QAudioSink> speechSink;
-    // Where a finished sound is played, on the window's thread.
-    QObject speechContext;
-    // Makes the sound beside the window. Last, so that it is gone, its work
-    // done, before anything its work reaches.
-    QThreadPool speechThread;
+    QString pluginFile;
+    std::unique_ptr<QPluginLoader> plugin;
+    AudioOutput *output = nullptr;
+    bool loaded = false;
+    // Loads the plug-in's libraries beside the window, and what starts it.
+    std::thread loading;
+    std::unique_ptr<QObject> afterFirstPaint;
+    struct Decoded {
+        QDateTime modified;
+        qint64 size = 0;
+        std::optional<Sound> sound;
+    };
+    std::map<QString, Decoded> sounds;
 };
 
 // "desc|pattern|desc|pattern" as Qt's "desc (pattern);;desc (pattern)", with
@@ -64,3 +75,5 @@ QString qtFilter(const QString &filter);
 // The playing time of a PCM wave file from its header, in milliseconds; -1 when
 // the file is no wave file.
 qint64 waveDurationMs(const QString &path);
+// The playing time of `sound` in milliseconds.
+qint64 durationMs(const Sound &sound);

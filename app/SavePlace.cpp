@@ -5,7 +5,7 @@
 namespace {
 // The folder the program was started in: the learner's own folder when the
 // launcher started it, which a file dialog may since have left.
-const QString startFolder = QDir::currentPath();
+QString startFolder = QDir::currentPath();
 
 bool canWriteIn(const QString &folder)
 {
@@ -28,4 +28,9 @@ QString savePlace(const QString &fileName)
     if (fileName.isEmpty() || canWriteIn(file.absolutePath()))
         return fileName;
     return QDir::toNativeSeparators(QDir(writableFolder()).filePath(file.fileName()));
+}
+
+void rememberStartFolder()
+{
+    startFolder = QDir::currentPath();
 }

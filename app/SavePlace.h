@@ -11,3 +11,7 @@ QString writableFolder();
 // writableFolder() when the folder `fileName` is in cannot be written (it is
 // missing, read-only or not the learner's); otherwise `fileName` itself.
 QString savePlace(const QString &fileName);
+
+// Takes the current folder as the one the program was started in; until
+// then it is the folder the process began in.
+void rememberStartFolder();

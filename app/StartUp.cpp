@@ -5,17 +5,25 @@
 #include "app/Globals.h"
 #include "app/QtToolkit.h"
 #include "app/QtTranslation.h"
+#include "app/SavePlace.h"
+#include "data/FileAccess.h"
 #include "editor/TForm2.h"
 #include "progress/ProgressStore.h"
 #include "quiz/TForm1.h"
 #include "records/TRecords.h"
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QHelpEvent>
 #include <QProxyStyle>
 #include <QTimer>
 #include <QToolTip>
 #include <memory>
+#include <cerrno>
 #include <new>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 // Runs `then` once, as soon as `window` has been painted for the first time.
@@ -67,7 +75,28 @@ protected:
 };
 } // namespace
 
-int runProgram()
+void enterLearnerFolder(Toolkit &toolkit, const QString &samples)
+{
+    const QString name = u"ピルモ英語"_s, home = QDir::homePath();
+    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString folder = (docs.isEmpty() ? home : docs) + u'/' + name;
+    // A folder made while the documents folder was unknown stays the learner's.
+    if (!QFileInfo::exists(folder) && QFileInfo(home + u'/' + name).isDir())
+        folder = home + u'/' + name;
+    try {
+        makeFolder(folder);
+        for (const QString &file : {u"help.txt"_s, u"seikai.wav"_s, u"gotou.wav"_s, u"eigo.dat"_s})
+            copyIfMissing(samples + u'/' + file, folder + u'/' + file);
+        if (!QDir::setCurrent(folder))
+            throw EFOpenError(folder, errno);
+    } catch (const Exception &e) {
+        QDir::setCurrent(home);
+        showError(toolkit, e);
+    }
+    rememberStartFolder();
+}
+
+int runProgram(bool learnerFolder)
 {
     installQtTranslation();
     QApplication::setStyle(new HintTiming);
@@ -76,6 +105,8 @@ int runProgram()
         QApplication::setApplicationName(QStringLiteral("Pirumo20"));
         QApplication::setApplicationVersion(QStringLiteral(PIRUMO_VERSION));
         QApplication::setDesktopFileName(QStringLiteral("jp.example.pirumo"));
+        if (learnerFolder)
+            enterLearnerFolder(toolkit, QApplication::applicationDirPath() + u"/"_s PIRUMO_DATA_FROM_BIN);
         TForm1 form1(toolkit);
         Form1 = &form1;
         // The icon (its image formats), the editor and the about box come once
@@ -93,9 +124,9 @@ int runProgram()
                 Form2 = form2.get();
                 aboutBox = std::make_unique<TAboutBox>(toolkit);
                 AboutBox = aboutBox.get();
-                records = std::make_unique<TRecords>(toolkit, store, [&form1]() -> const LineList & {
-                    return form1.questions();
-                });
+                records = std::make_unique<TRecords>(
+                    toolkit, [&store] { return &store; },
+                    [&form1]() -> const LineList & { return form1.questions(); });
                 Records = records.get();
                 QObject::connect(&form1, &TForm1::answerRecorded, records.get(),
                                  [&] { guard(toolkit, [&] { records->refresh(); }); });

@@ -84,7 +84,7 @@ FittedText fitText(const QString &text, const QFont &font, const QSize &box)
     return {lines.join(u'\n'), f, true};
 }
 
-void showFitted(QWidget *control, const QString &text, const QFont &font, const QRect &box,
+bool showFitted(QWidget *control, const QString &text, const QFont &font, const QRect &box,
                 const QString &hint)
 {
     auto *button = qobject_cast<QAbstractButton *>(control);
@@ -111,6 +111,7 @@ void showFitted(QWidget *control, const QString &text, const QFont &font, const 
         label->move(box.topLeft());
         label->adjustSize();
     }
+    return fitted.cut;
 }
 
 void showInBox(QPlainTextEdit *box, const QString &text)

@@ -35,8 +35,8 @@ FittedText fitText(const QString &text, const QFont &font, const QSize &box);
 // Shows `text` in a label or button fitted to `box`: a label from the box's top
 // left, sized to what shows; a button on the whole box. When the text is cut,
 // its whole text is the control's tooltip and accessible name; otherwise the
-// tooltip is `hint`.
-void showFitted(QWidget *control, const QString &text, const QFont &font, const QRect &box,
+// tooltip is `hint`. Returns whether the text is cut.
+bool showFitted(QWidget *control, const QString &text, const QFont &font, const QRect &box,
                 const QString &hint = {});
 
 // Shows `text` in a text box, from its start, laying out no more than

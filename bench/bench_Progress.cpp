@@ -210,7 +210,7 @@ void recordsWindow(benchmark::State &state)
     }
     lines.InsertBlock(7, recordLines);
     auto open = [&] {
-        auto window = std::make_unique<TRecords>(toolkit, store, [&]() -> const LineList & { return lines; },
+        auto window = std::make_unique<TRecords>(toolkit, [&] { return &store; }, [&]() -> const LineList & { return lines; },
                                                  QStringLiteral(CHARTS_PLUGIN));
         const double seconds = secondsOf([&] {
             window->show();

@@ -6,6 +6,8 @@
 #include "Measure.h"
 #include "QuestionFile.h"
 #include "ScriptedToolkit.h"
+#include "app/QtToolkit.h"
+#include "app/WaveHeader.h"
 #include "app/Sjis.h"
 #include "data/LineList.h"
 #include "editor/TForm2.h"
@@ -14,6 +16,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -172,12 +177,70 @@ void openLongLine(benchmark::State &state)
         state.SkipWithError("question 1 is not shown");
 }
 
+// ---- the first answer's sound ---------------------------------------------------
+
+// In a fresh process: the quiz window with the program's own toolkit, whose
+// audio plug-in loads once the window is painted; a file opened, then, a
+// second later, the first answer (a wrong one: gotou.wav). Prints the time
+// from the press to the handler's return, in nanoseconds.
+int firstSoundChild(char *argv0, const char *path)
+{
+    int argc = 1;
+    QApplication app(argc, &argv0);
+    QDir::setCurrent(QStringLiteral(PIRUMO_SAMPLE_DIR));
+    struct OpenOnly : QtToolkit {
+        OpenOnly() : QtToolkit(QStringLiteral(AUDIO_PLUGIN)) {}
+        QString file;
+        std::optional<QString> fileDialog(QWidget *, DialogKind, const FileDialog &) override { return file; }
+    } tk;
+    tk.file = QString::fromLocal8Bit(path);
+    TForm1 quiz(tk);
+    quiz.show();
+    tk.canSpeak(); // waits for the audio output, as opening a file does
+    quiz.findChild<QPushButton *>(u"Yomikomi"_s)->click();
+    QTimer::singleShot(1000, &app, &QApplication::quit);
+    QApplication::exec();
+    const QString right = quiz.findChild<QLabel *>(u"Label5"_s)->text();
+    for (QPushButton *b : quiz.findChildren<QPushButton *>(QRegularExpression(u"^Button[1-4]$"_s))) {
+        if (b->text() != right) {
+            const qint64 start = monotonicNs();
+            b->click();
+            std::printf("%lld\n", (long long)(monotonicNs() - start));
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// The press to the handler's return, beside the sound's own length. Needs a
+// sound server (scripts/bench starts one on a null sink).
+void firstSound(benchmark::State &state, const QString &path)
+{
+    const double sound = double(waveDurationMs(QStringLiteral(PIRUMO_SAMPLE_DIR "/gotou.wav"))) / 1000;
+    for (auto _ : state) {
+        long long ns = 0;
+        const std::string printed = runSelf({"--first-sound", QFile::encodeName(path).toStdString()});
+        if (std::sscanf(printed.c_str(), "%lld", &ns) != 1) {
+            state.SkipWithError("the measuring process failed");
+            break;
+        }
+        if (double(ns) / 1e9 < sound) {
+            state.SkipWithError("no sound played: no sound server?");
+            break;
+        }
+        state.SetIterationTime(double(ns) / 1e9);
+    }
+    state.counters["sound"] = sound;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--both-windows") == 0)
         return bothWindowsChild(argv[0], argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--first-sound") == 0)
+        return firstSoundChild(argv[0], argv[2]);
     smoke = takeSmokeFlag(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
@@ -210,6 +273,7 @@ int main(int argc, char **argv)
     set(benchmark::RegisterBenchmark("open/10MB", openInQuizWindow));
     set(benchmark::RegisterBenchmark("open/10MB-line", openLongLine));
     set(benchmark::RegisterBenchmark("both-windows/100MB", bothWindows, largest), 1)->Repetitions(1);
+    set(benchmark::RegisterBenchmark("first-sound", firstSound, questionPath), 5);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

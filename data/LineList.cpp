@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
 using namespace Qt::Literals::StringLiterals;
-
-LineList::Writer LineList::writer = [](QIODevice &file, const QByteArray &text) {
-    return file.write(text);
-};
 
 namespace {
 // How many bytes the scan for line ends looks at in one step.
@@ -324,20 +321,24 @@ void LineList::MoveToEnd(int index, int count)
     eraseLines(index, moved);
 }
 
-void LineList::Load(const QString &path)
+void LineList::Load(const QString &path, const Progress &progress)
 {
-    *this = split(readRegularFile(path));
+    const QByteArray text = readRegularFile(path, progress);
+    *this = split(text, progress, 2 * text.size());
 }
 
-LineList LineList::split(QByteArrayView text)
+LineList LineList::split(QByteArrayView text, const Progress &progress, qint64 total)
 {
     LineList list;
     // A block's lines are found first, so that its buffer is made at its
     // exact size and each line copied once.
     std::vector<const char *> from(static_cast<size_t>(blockLines));
     std::vector<qsizetype> ends(static_cast<size_t>(blockLines));
-    qsizetype n = 0;
+    qsizetype n = 0, reached = 0;
+    const qint64 whole = total ? total : text.size();
     const auto addBlock = [&] {
+        if (n > std::numeric_limits<int>::max() - list.lineCount)
+            throw EOutOfMemory(); // more lines than a list can count
         Block block{QByteArray(ends[size_t(n - 1)], Qt::Uninitialized), {ends.begin(), ends.begin() + n}};
         for (qsizetype k = 0; k < n; ++k)
             if (const qsizetype length = ends[size_t(k)] - block.start(k))
@@ -346,10 +347,13 @@ LineList LineList::split(QByteArrayView text)
         list.blocks.push_back(std::move(block));
         list.lineCount += int(n);
         n = 0;
+        if (progress && !progress(whole - text.size() + reached, whole))
+            throw Cancelled();
     };
     forEachLine(text, [&](const char *start, const char *stop) {
         from[size_t(n)] = start;
         ends[size_t(n)] = (n ? ends[size_t(n - 1)] : 0) + (stop - start);
+        reached = stop - text.data();
         if (++n == blockLines)
             addBlock();
     });
@@ -378,7 +382,7 @@ QByteArray LineList::joined() const
     return text;
 }
 
-void LineList::Save(const QString &path) const
+Saved LineList::Save(const QString &path, const Progress &progress, TextWriter write) const
 {
-    writeWholeFile(path, joined(), writer);
+    return writeWholeFile(path, joined(), progress, write);
 }

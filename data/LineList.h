@@ -1,6 +1,7 @@
 #pragma once
 // The line list: an ordered list of byte lines that loads a whole text file and
 // saves a whole list. Lines are bytes, never converted.
+#include "data/FileAccess.h"
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -27,27 +28,26 @@ public:
     // enough lines behind them the `count` lines at `index` go to the end.
     void MoveToEnd(int index, int count);
 
-    // Replaces all lines with the file's; on failure the list is unchanged.
-    void Load(const QString &path);
-    // Writes every line followed by CR LF. An existing file keeps its owner,
-    // mode, attributes and links, and stays whole on every failure found
-    // before its first byte changes.
-    void Save(const QString &path) const;
+    // Replaces all lines with the file's; on failure or cancel the list is
+    // unchanged. `progress` hears of the reading, then of the splitting.
+    void Load(const QString &path, const Progress &progress = {});
+    // Writes every line followed by CR LF, through `write`, and says how the
+    // file was saved. An existing file keeps its owner, mode, attributes and
+    // links, and stays whole on a cancel and on every failure found before
+    // its first byte changes (see writeWholeFile).
+    Saved Save(const QString &path, const Progress &progress = {}, TextWriter write = writeAll) const;
 
     // Every line followed by CR LF, in one buffer.
     QByteArray joined() const;
-
-    // The one write of Save; tests replace it to inject a short write.
-    using Writer = qint64 (*)(QIODevice &file, const QByteArray &text);
-    static Writer writer;
 
     // The lines are kept in blocks of at most blockLines, so that inserting or
     // moving a few lines shifts one block, never the whole list.
     static constexpr qsizetype blockLines = 4096;
 
     // The lines of `text` by the reading rules: CR LF, LF or CR ends a line,
-    // and 0x00 or the end of the text ends the text.
-    static LineList split(QByteArrayView text);
+    // and 0x00 or the end of the text ends the text. `progress` hears of
+    // the bytes split so far, as the second half of `total`.
+    static LineList split(QByteArrayView text, const Progress &progress = {}, qint64 total = 0);
 
 private:
     // A block keeps its lines' bytes one after another in one buffer, and

@@ -3,6 +3,7 @@
 #include "app/ErrorDisplay.h"
 #include "app/Exceptions.h"
 #include "app/Globals.h"
+#include "app/LoadQuestionFile.h"
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
@@ -243,7 +244,7 @@ void TForm2::Open1Click()
         if (const auto path = tk.run(this, DialogKind::Open, OpenDialog1)) {
             bool loaded = true;
             try {
-                questionList.Load(*path);
+                loadQuestionFile(tk, this, questionList, *path);
                 fileName = *path;
             } catch (const EFOpenError &e) {
                 loaded = false;
@@ -392,5 +393,5 @@ void TForm2::Export1Click()
     if (!fileName.isEmpty())
         CsvSaveDialog.fileName = besideWithSuffix(fileName, u".csv"_s);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
-        writeWholeFile(*path, text, LineList::writer);
+        writeWholeFile(*path, text);
 }

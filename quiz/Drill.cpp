@@ -1,4 +1,5 @@
 #include "quiz/Drill.h"
+#include "app/Exceptions.h"
 #include "app/Numbers.h"
 
 Drill::Drill(std::function<quint32()> drawNumber) : draw(std::move(drawNumber)) {}
@@ -75,10 +76,14 @@ void Drill::startPass(int firstLine, Start how)
 
 void Drill::open(LineList lines)
 {
+    if (lines.Count() < firstRecord + recordLines)
+        throw EStringListError(lines.Count(), notQuestionFile);
     list = std::move(lines);
     missed.clear();
     leavePass();
+    judged = Judgement::None; // nothing of the file before counts in this one
     startPass(firstRecord, Start::Fresh);
+    tallied = 0;
     remaining = textToInt(list.Get(2));
     showQuestion();
     opened = true;

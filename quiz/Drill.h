@@ -49,7 +49,9 @@ public:
     explicit Drill(std::function<quint32()> draw);
 
     // ---- moves -------------------------------------------------------------
-    // A new file, at its question 1; forgets the misses and leaves any sub-pass.
+    // A new file, at its question 1, with a clean score; forgets the misses and
+    // leaves any sub-pass. A file without one whole question is refused before
+    // anything changes.
     void open(LineList lines);
     // The learner clicked answer button 1..4.
     void answer(int button);

@@ -164,3 +164,68 @@ QString speechText(const QString &text, const std::optional<QString> &answer)
     // No blank before a closing mark ("where he lives ?").
     return out.simplified().replace(QRegularExpression(u" ([?!.,;:])"_s), u"\\1"_s);
 }
+
+QStringList speechSentences(const QString &text)
+{
+    constexpr qsizetype mostRead = 1000, longestWord = 20;
+    constexpr int mostWords = 24;
+    // The voice spells a long number out in words without end.
+    static const QRegularExpression number(u"\\d(?:[\\d,.]*\\d)?"_s);
+    QString t;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch &m : number.globalMatch(text)) {
+        t += text.mid(from, m.capturedStart() - from);
+        QString digits = m.captured();
+        digits.removeIf([](QChar c) { return !c.isDigit(); });
+        if (digits.size() > 9)
+            t += digits.first(3) + u' ' + digits.sliced(3, 3) + u' ' + digits.sliced(6, 3) + u"..."_s;
+        else
+            t += m.captured();
+        from = m.capturedEnd();
+    }
+    t += text.sliced(from);
+    if (t.size() > mostRead) {
+        const qsizetype blank = t.lastIndexOf(u' ', mostRead);
+        t.truncate(blank > 0 ? blank : mostRead);
+    }
+
+    QStringList out;
+    // A piece is cut after about twenty words, each digit or mark counting as
+    // one (the voice reads "%" as "percent"), so that none takes the voice
+    // more than a moment to make, and a word longer than that is cut too.
+    const auto add = [&out](const QString &sentence) {
+        QString piece;
+        int words = 0;
+        const auto flush = [&] {
+            if (std::any_of(piece.begin(), piece.end(), [](QChar c) { return c.isLetterOrNumber(); }))
+                out << piece;
+            piece.clear();
+            words = 0;
+        };
+        for (const QString &whole : sentence.split(u' ', Qt::SkipEmptyParts)) {
+            for (qsizetype at = 0; at < whole.size(); at += longestWord) {
+                const QString word = whole.mid(at, longestWord);
+                const int cost = 1 + int(std::count_if(word.begin(), word.end(), [](QChar c) {
+                    return !c.isLetter() && !QStringView(u".,?!'-’").contains(c);
+                }));
+                if (words + cost > mostWords)
+                    flush();
+                piece += (piece.isEmpty() ? u""_s : u" "_s) + word;
+                words += cost;
+            }
+        }
+        flush();
+    };
+    // Sentences end at a mark before a blank; "..." is a pause of its own.
+    static const QRegularExpression end(u"\\.\\.\\.|[.!?](?= )"_s);
+    from = 0;
+    for (const QRegularExpressionMatch &m : end.globalMatch(t)) {
+        const bool pause = m.capturedLength() == 3;
+        add(t.mid(from, (pause ? m.capturedStart() : m.capturedEnd()) - from));
+        if (pause)
+            out << QString();
+        from = m.capturedEnd();
+    }
+    add(t.sliced(from));
+    return out;
+}

@@ -1,7 +1,7 @@
 #pragma once
 // The text given to the English voice: only the English of a question or an
 // answer, so that the voice never spells out Japanese.
-#include <QString>
+#include <QStringList>
 #include <optional>
 
 // The English of `text`: Japanese is left out, and so are brackets holding a
@@ -13,3 +13,9 @@
 // of an answer split at "/", "," or "・" when the counts agree; otherwise the
 // whole answer goes into the first gap.
 QString speechText(const QString &text, const std::optional<QString> &answer = std::nullopt);
+
+// What the voice reads of `text` (as speechText gives it), sentence by
+// sentence, an empty one standing for a pause ("..."): at most about 1,000
+// characters, in pieces short enough for the voice to make quickly, with a
+// run of more than nine digits read as its first three groups of three.
+QStringList speechSentences(const QString &text);

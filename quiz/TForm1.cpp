@@ -1,16 +1,21 @@
 #include "quiz/TForm1.h"
 #include "app/Controls.h"
 #include "app/ErrorDisplay.h"
+#include "app/Exceptions.h"
 #include "app/Globals.h"
+#include "app/LoadQuestionFile.h"
 #include "app/Numbers.h"
 #include "app/SavePlace.h"
 #include "app/Sjis.h"
 #include "app/TextFit.h"
 #include "quiz/SpeechText.h"
+#include "quiz/WindowSettings.h"
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -19,6 +24,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionMenuItem>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -94,10 +102,13 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     client->setMinimumSize(layoutClient);
     client->installEventFilter(this);
+    for (const LayoutRow &row : growth.rows())
+        row.control->installEventFilter(this); // a double click on a cut text shows it whole
 
     OpenDialog1 = {questionFilter, u"dat"_s, {}, false};
     SaveDialog1 = {questionFilter, u"dat"_s, {}, false};
     buildMenus();
+    addMenuItems();
 
     using Handler = void (TForm1::*)();
     const std::initializer_list<std::pair<QPushButton *, Handler>> clicks{
@@ -112,12 +123,66 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent)
         {K4, &TForm1::K4Click}, {K6, &TForm1::K6Click}, {Exit1, &TForm1::TojiruClick},
         {about1, &TForm1::about1Click}, {Kakudai, &TForm1::KakudaiClick}, {Shukushou, &TForm1::ShukushouClick},
         {Hyoujun, &TForm1::HyoujunClick}, {Fukushu, &TForm1::FukushuClick}, {Pronounce, &TForm1::PronounceClick},
-        {ReadQuestion, &TForm1::ReadQuestionClick}};
+        {ReadQuestion, &TForm1::ReadQuestionClick}, {Uwagaki, &TForm1::UwagakiClick},
+        {Awaseru, &TForm1::AwaseruClick}, {Zenbun, &TForm1::ZenbunClick}, {Miru1, &TForm1::MiruClick},
+        {Sakujo1, &TForm1::SakujoClick}};
     for (const auto &[item, handler] : items)
         connectGuarded(tk, item, &QAction::triggered, this, handler);
     connectGuarded(tk, Kiroku, &QAction::triggered, this, &TForm1::KirokuClick);
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
+    // As wide as the menu bar needs, so that every menu shows at the start.
+    startSize = QSize(std::max(width(), menuBarWidth()), height());
+    resize(startSize);
+    guard(tk, [this] { restorePlace(); });
+}
+
+// The width the menu bar needs for all its menus side by side.
+int TForm1::menuBarWidth() const
+{
+    QMenuBar *bar = menuBar();
+    QStyle *style = bar->style();
+    const QFontMetrics metrics(bar->font());
+    int width = 2 * (style->pixelMetric(QStyle::PM_MenuBarHMargin, nullptr, bar)
+                     + style->pixelMetric(QStyle::PM_MenuBarPanelWidth, nullptr, bar));
+    for (QAction *item : bar->actions()) {
+        QStyleOptionMenuItem option;
+        option.initFrom(bar);
+        option.menuItemType = QStyleOptionMenuItem::Normal;
+        option.text = item->text();
+        const QSize text = metrics.size(Qt::TextShowMnemonic, item->text());
+        width += style->sizeFromContents(QStyle::CT_MenuBarItem, &option, text, bar).width()
+                 + style->pixelMetric(QStyle::PM_MenuBarItemSpacing, nullptr, bar);
+    }
+    return width;
+}
+
+void TForm1::addMenuItems()
+{
+    Recent = new QMenu(u"最近使ったファイル"_s, K1);
+    Recent->setObjectName(u"Recent"_s);
+    K1->insertMenu(K2, Recent);
+    Uwagaki = new QAction(u"上書き保存"_s, K1);
+    Uwagaki->setObjectName(u"Uwagaki"_s);
+    K1->insertAction(K2, Uwagaki);
+    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Uwagaki->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    K2->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Hyouji->addSeparator();
+    Awaseru = menuItem(Hyouji, "Awaseru", u"ウィンドウに合わせる"_s);
+    Awaseru->setCheckable(true);
+    Awaseru->setChecked(true);
+    Zenbun = menuItem(Hyouji, "Zenbun", u"全文を表示"_s);
+    Zenbun->setShortcut(QKeySequence(Qt::Key_F2));
+    Gakushu->addSeparator();
+    Miru1 = menuItem(Gakushu, "Miru1", u"正解・解説 表示"_s);
+    Miru1->setShortcut(QKeySequence(Qt::Key_F3));
+    Sakujo1 = menuItem(Gakushu, "Sakujo1", u"記憶完了"_s);
+    Sakujo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    const QStringList recent = WindowSettings::recentFiles();
+    showRecent(recent);
+    OpenDialog1.fileName = recent.value(0); // the open dialog starts at the last file
 }
 
 void TForm1::buildMenus()
@@ -242,6 +307,26 @@ void TForm1::showChanges(Drill::Changes changes)
     }
     if (changes & Drill::Question)
         showQuestion();
+    if (changes & (Drill::Answer | Drill::Question)) {
+        markCorrect();
+        showFullText();
+    }
+}
+
+// Once the answer shows, its button is marked, so that the eye finds it and
+// not the wrong one clicked; a screen reader hears it too.
+void TForm1::markCorrect()
+{
+    QPushButton *const buttons[4] = {Button1, Button2, Button3, Button4};
+    for (int b = 0; b < 4; ++b) {
+        const bool marked = drill.answerShown() && drill.correctButton() == b + 1;
+        // Dark text, also while the button takes no click, so that it reads at once.
+        buttons[b]->setStyleSheet(marked ? u"QPushButton { border: 3px solid #008000; border-radius: 4px;"
+                                           u" background-color: #d4f4d4; color: #004000; }"_s
+                                         : QString());
+        buttons[b]->setAccessibleDescription(marked ? u"正解"_s : QString());
+        fit(*growth.find(buttons[b])); // the frame takes some of the text's room
+    }
 }
 
 void TForm1::showQuestion()
@@ -307,15 +392,42 @@ void TForm1::YomikomiClick()
     const auto path = tk.run(this, DialogKind::Open, OpenDialog1);
     if (!path)
         return;
-    // The path becomes the file's name only once its lines are here, so that a
-    // failed open never has a later save write these lines over that file.
+    openFile(*path);
+}
+
+void TForm1::openFile(const QString &path)
+{
+    // The path becomes the file's name only once its lines are a drill, so that
+    // a failed open never has a later save write these lines over that file.
     LineList loaded;
-    loaded.Load(*path);
-    fileName = *path;
-    setWindowCaption(this, fileCaption());
+    loadQuestionFile(tk, this, loaded, path);
     run([&] { drill.open(std::move(loaded)); });
+    fileName = path;
+    setWindowCaption(this, fileCaption());
     K7->setText(u"「"_s + shown(0) + u"」"_s);
     setTextColor(Memo1, clBlack);
+    showRecent(WindowSettings::addRecentFile(path));
+}
+
+void TForm1::openRecent(const QString &path)
+{
+    try {
+        openFile(path);
+    } catch (const EFOpenError &) {
+        showRecent(WindowSettings::removeRecentFile(path)); // gone: it leaves the list
+        throw;
+    }
+    OpenDialog1.fileName = path;
+}
+
+void TForm1::showRecent(const QStringList &files)
+{
+    Recent->clear();
+    for (const QString &path : files) {
+        QAction *item = Recent->addAction(path);
+        connect(item, &QAction::triggered, this, [this, path] { guard(tk, [&] { openRecent(path); }); });
+    }
+    Recent->setEnabled(!files.isEmpty());
 }
 
 void TForm1::HozonClick()
@@ -327,9 +439,19 @@ void TForm1::HozonClick()
     const auto path = tk.run(this, DialogKind::Save, SaveDialog1);
     if (!path)
         return;
+    // The caption names the file only once the lines are in it.
+    drill.lines().Save(*path);
     fileName = *path;
     setWindowCaption(this, fileCaption());
-    drill.lines().Save(fileName);
+    showRecent(WindowSettings::addRecentFile(fileName));
+}
+
+void TForm1::UwagakiClick()
+{
+    if (fileName.isEmpty())
+        HozonClick();
+    else
+        drill.lines().Save(fileName);
 }
 
 void TForm1::SakujoClick()
@@ -372,9 +494,41 @@ void TForm1::fit(const LayoutRow &row)
     if (row.control == Memo1) {
         Memo1->setGeometry(box);
         Memo1->setFont(growth.font(row));
+    } else if (row.control == Label2 || row.control == Label3 || row.control == Label5) {
+        fitScore();
     } else {
-        showFitted(row.control, wholeText.value(row.control), growth.font(row), box, row.hint);
+        showIn(row, box);
     }
+}
+
+void TForm1::showIn(const LayoutRow &row, const QRect &box)
+{
+    if (showFitted(row.control, wholeText.value(row.control), growth.font(row), box, row.hint))
+        cutTexts.insert(row.control);
+    else
+        cutTexts.remove(row.control);
+}
+
+// The score and the tally read whole at their own size: each reaches left of
+// its place as far as its number needs, and the correct answer takes what is left.
+void TForm1::fitScore()
+{
+    const QSize client = centralWidget()->size();
+    int right = client.width();
+    for (QLabel *label : {Label3, Label2}) {
+        const LayoutRow &row = *growth.find(label);
+        QRect box = growth.mapped(row, client);
+        const QRect painted = QFontMetrics(growth.font(row)).boundingRect(QRect(), Qt::AlignLeft, wholeText.value(label));
+        box.setWidth(std::max(box.width(), painted.width()));
+        if (box.x() + box.width() > right)
+            box.moveRight(right - 1);
+        showIn(row, box);
+        right = box.x();
+    }
+    const LayoutRow &row = *growth.find(Label5);
+    QRect box = growth.mapped(row, client);
+    box.setRight(std::min(box.right(), right - growth.scaled(4) - 1));
+    showIn(row, box);
 }
 
 void TForm1::arrange()
@@ -392,17 +546,41 @@ void TForm1::showText(QWidget *control, const QString &text)
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == centralWidget() && event->type() == QEvent::Resize)
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        if (fitting && !startSize.isEmpty() && fitZoom() != growth.zoom())
+            applyZoom(fitZoom());
         arrange();
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && cutTexts.contains(watched))
+        guard(tk, [this] { ZenbunClick(); });
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::zoomTo(int percent)
 {
+    fitting = false;
+    Awaseru->setChecked(false);
     percent = std::clamp(percent, 100, 200);
     const QSize client = size() - QSize(0, menuBar()->sizeHint().height());
     const bool smallest = client == centralWidget()->minimumSize();
     const double ratio = double(percent) / growth.zoom();
+    applyZoom(percent);
+    const QSize least = growth.least();
+    centralWidget()->setMinimumSize(least);
+    layout()->activate(); // the window's own smallest size follows at once
+    // The window keeps its proportions, within the screen, unless it fills it;
+    // at its smallest it stays at its smallest.
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        const QSize bar(0, menuBar()->sizeHint().height());
+        const QSize most = screen()->availableGeometry().size() - bar;
+        resize((smallest ? least : client * ratio).boundedTo(most).expandedTo(least) + bar);
+    }
+    arrange();
+}
+
+// The texts, the menus and the window's font at `percent`, the window's size as it is.
+void TForm1::applyZoom(int percent)
+{
     growth.setZoom(percent);
     Kakudai->setEnabled(percent < 200);
     Shukushou->setEnabled(percent > 100);
@@ -417,22 +595,100 @@ void TForm1::zoomTo(int percent)
                 font.setPointSizeF(font.pointSizeF() * percent / 100.0);
             menu->setFont(font);
         }
-    const QSize least = growth.least();
-    centralWidget()->setMinimumSize(least);
-    layout()->activate(); // the window's own smallest size follows at once
-    // The window keeps its proportions, within the screen, unless it fills it;
-    // at its smallest it stays at its smallest.
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const QSize bar(0, menuBar()->sizeHint().height());
-        const QSize most = screen()->availableGeometry().size() - bar;
-        resize((smallest ? least : client * ratio).boundedTo(most).expandedTo(least) + bar);
-    }
+    if (FullText)
+        FullText->setFont(japaneseFont(growth.scaled(16)));
+}
+
+// The zoom at which the window is as large as the starting window is at 100 %.
+int TForm1::fitZoom() const
+{
+    return std::clamp(std::min(width() * 100 / startSize.width(), height() * 100 / startSize.height()), 100, 200);
+}
+
+void TForm1::AwaseruClick()
+{
+    fitting = Awaseru->isChecked();
+    if (!fitting)
+        return;
+    // The window may again be as small as the layout; the zoom follows it.
+    centralWidget()->setMinimumSize(layoutClient);
+    applyZoom(fitZoom());
     arrange();
+}
+
+void TForm1::restorePlace()
+{
+    const auto place = WindowSettings::loadPlace();
+    if (!place)
+        return;
+    if (!place->fit) {
+        fitting = false;
+        Awaseru->setChecked(false);
+        applyZoom(std::clamp(place->zoom, 100, 200));
+        centralWidget()->setMinimumSize(growth.least());
+    }
+    // Qt's own record: a place no longer on any screen is brought onto one.
+    restoreGeometry(place->geometry);
+}
+
+// ---- the whole text ------------------------------------------------------------
+
+void TForm1::ZenbunClick()
+{
+    if (!FullTextBox) {
+        FullTextBox = new QDialog(this);
+        FullTextBox->setObjectName(u"FullTextBox"_s);
+        FullTextBox->setWindowTitle(u"全文"_s);
+        FullText = new QTextBrowser(FullTextBox);
+        FullText->setObjectName(u"FullText"_s);
+        FullText->setAccessibleName(u"問題と答えの全文"_s);
+        // Read and selected with the keyboard as well, as a screen reader's user does.
+        FullText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        FullText->setFont(japaneseFont(growth.scaled(16)));
+        auto *close = new QDialogButtonBox(QDialogButtonBox::Close, FullTextBox);
+        connect(close, &QDialogButtonBox::rejected, FullTextBox, &QDialog::hide);
+        auto *layout = new QVBoxLayout(FullTextBox);
+        layout->addWidget(FullText);
+        layout->addWidget(close);
+        FullTextBox->resize(QSize(growth.scaled(560), growth.scaled(640)).boundedTo(screen()->availableGeometry().size() * 9 / 10));
+        showFullText();
+    }
+    FullTextBox->show();
+    FullTextBox->raise();
+    FullTextBox->activateWindow();
+}
+
+// The question, the four answers in the buttons' order, and once the answer
+// shows, the correct answer, the category and the explanation.
+void TForm1::showFullText()
+{
+    if (!FullText)
+        return;
+    QString html;
+    const auto part = [&html](const QString &heading, const QString &text) {
+        html += u"<h4>%1</h4><p style=\"white-space: pre-wrap\">%2</p>"_s.arg(heading, text.toHtmlEscaped());
+    };
+    if (!drill.hasLines()) {
+        part(u"問題"_s, u"問題ファイルを開いてください。"_s);
+    } else {
+        const int s = drill.recordStart();
+        part(u"問題"_s, shown(s + 1));
+        const QPushButton *const buttons[4] = {Button1, Button2, Button3, Button4};
+        for (int b = 0; b < 4; ++b)
+            part(u"答え %1"_s.arg(b + 1), wholeText.value(buttons[b]));
+        if (drill.answerShown()) {
+            part(u"正解"_s, shown(s + 2));
+            part(u"分野"_s, shown(s));
+            part(u"解説"_s, shown(s + 6));
+        }
+    }
+    FullText->setHtml(html);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
     tk.stopSpeaking();
+    WindowSettings::savePlace({saveGeometry(), growth.zoom(), fitting});
     QMainWindow::closeEvent(event);
 }
 

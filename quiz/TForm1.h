@@ -12,20 +12,26 @@
 //   Label5    the correct answer         Label2/3   the score / the tally
 //   Label6    the category               Label9     the explanation
 //   Nmon      残り (remaining count)     Smon       総数 (questions in the file)
-//   K1        the ファイル操作 menu: Open1 開く, K2 保存, Edit 編集,
+//   K1        the ファイル操作 menu: Open1 開く, Recent 最近使ったファイル,
+//             Uwagaki 上書き保存 (save to the open file), K2 保存, Edit 編集,
 //             K4 問題の最初 (first question), K6 戻る (back), Exit1 終了
 //   K5        the title menu: about1     K7         the file's title
-//   Hyouji    表示: Kakudai 拡大, Shukushou 縮小, Hyoujun 標準の大きさ
+//   Hyouji    表示: Kakudai 拡大, Shukushou 縮小, Hyoujun 標準の大きさ,
+//             Awaseru ウィンドウに合わせる (zoom follows the window), Zenbun 全文を表示
 //   Gakushu   学習: Fukushu 復習 (review), Pronounce 発音, ReadQuestion 問題を読む,
-//             Kiroku 学習の記録 (the records window)
+//             Miru1 正解・解説 表示, Sakujo1 記憶完了, Kiroku 学習の記録 (the records window)
+//   FullTextBox  the 全文を表示 box; FullText its text
 #include "app/GrowingLayout.h"
 #include "app/Toolkit.h"
 #include "quiz/Drill.h"
 #include <QHash>
+#include <QSet>
 #include <QMainWindow>
 #include <memory>
 
 class QAction;
+class QDialog;
+class QTextBrowser;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -53,6 +59,7 @@ protected:
 
 private:
     void buildMenus();
+    void addMenuItems();
     void FormCreate();
 
     void SusumeruClick();
@@ -76,6 +83,16 @@ private:
     void KakudaiClick() { zoomTo(growth.zoom() + 25); }
     void ShukushouClick() { zoomTo(growth.zoom() - 25); }
     void HyoujunClick() { zoomTo(100); }
+    void UwagakiClick();
+    void AwaseruClick();
+    void ZenbunClick();
+
+    void openFile(const QString &path);
+    void openRecent(const QString &path);
+    void showRecent(const QStringList &files);
+    void showFullText();
+    void markCorrect();
+    void restorePlace();
 
     void answer(int button);
     // Runs a move of the drill and shows what it changed, also when it stops
@@ -89,6 +106,11 @@ private:
 
     // A window that grows, zoom, texts that fit.
     void fit(const LayoutRow &row);
+    void fitScore();
+    void showIn(const LayoutRow &row, const QRect &box);
+    void applyZoom(int percent);
+    int fitZoom() const;
+    int menuBarWidth() const;
     void arrange();
     void showText(QWidget *control, const QString &text);
     QString shown(int index) const;
@@ -105,6 +127,10 @@ private:
     QAction *Open1, *K2, *Edit, *K4, *K6, *N1, *Exit1, *about1, *K7;
     QMenu *Hyouji, *Gakushu;
     QAction *Kakudai, *Shukushou, *Hyoujun, *Fukushu, *Pronounce, *ReadQuestion;
+    QMenu *Recent;
+    QAction *Uwagaki, *Awaseru, *Zenbun, *Miru1, *Sakujo1;
+    QDialog *FullTextBox = nullptr;
+    QTextBrowser *FullText = nullptr;
     QAction *Kiroku;
 
     QString fileName;
@@ -116,4 +142,10 @@ private:
     GrowingLayout growth;
     // Each label's and button's whole text, of which it may show a part.
     QHash<const QWidget *, QString> wholeText;
+    // The labels and buttons whose text shows cut.
+    QSet<const QObject *> cutTexts;
+    // Whether the zoom follows the window's size.
+    bool fitting = true;
+    // The window at its start, at 100 %: the layout and as wide as the menu bar needs.
+    QSize startSize;
 };

@@ -42,9 +42,9 @@ QLabel *label(QWidget *parent, const char *name, const QFont &font, const QColor
 }
 } // namespace
 
-TRecords::TRecords(Toolkit &toolkit, ProgressStore &progress, std::function<const LineList &()> lines,
-                   const QString &chartsPlugin)
-    : tk(toolkit), store(progress), openLines(std::move(lines)), pluginFile(chartsPlugin)
+TRecords::TRecords(Toolkit &toolkit, std::function<ProgressStore *()> history,
+                   std::function<const LineList &()> lines, const QString &chartsPlugin)
+    : tk(toolkit), store(std::move(history)), openLines(std::move(lines)), pluginFile(chartsPlugin)
 {
     setObjectName(u"Records"_s);
     setWindowTitle(u"学習の記録"_s);
@@ -174,8 +174,11 @@ void TRecords::refresh()
     }
     records::Figures f;
     try {
-        f = records::read(store, tk.now(), questions);
-    } catch (const Exception &e) { // the history is off, or cannot be read: why
+        ProgressStore *history = store();
+        if (!history)
+            throw Exception(u"学習の記録は、問題ファイルを開いて答えると始まります。"_s);
+        f = records::read(*history, tk.now(), questions);
+    } catch (const Exception &e) { // no history yet, off, or unreadable: why
         Notice->setText(e.message());
         Notice->show();
         Figures->hide();
@@ -278,5 +281,5 @@ void TRecords::ExportButtonClick()
                                   Missed->item(r, 2)->text().toLatin1(), Missed->item(r, 3)->text().toLatin1()};
     const QByteArray text = csvFromRows(missedColumns, rows);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
-        writeWholeFile(*path, text, LineList::writer);
+        writeWholeFile(*path, text);
 }

@@ -28,11 +28,12 @@ class TRecords : public QWidget {
     friend class tst_Records;
 
 public:
-    // `lines` gives the open question file (empty when none is open); the
-    // charts come from the plug-in at `chartsPlugin`, by default where the
-    // program's plug-ins are.
-    TRecords(Toolkit &toolkit, ProgressStore &store, std::function<const LineList &()> lines,
-             const QString &chartsPlugin = {});
+    // `history` gives the learner's history (nothing until it is opened),
+    // `lines` the open question file (empty when none is open); the charts
+    // come from the plug-in at `chartsPlugin`, by default where the program's
+    // plug-ins are.
+    TRecords(Toolkit &toolkit, std::function<ProgressStore *()> history,
+             std::function<const LineList &()> lines, const QString &chartsPlugin = {});
     ~TRecords() override;
 
 public slots:
@@ -56,7 +57,7 @@ private:
     void ExportButtonClick();
 
     Toolkit &tk;
-    ProgressStore &store;
+    std::function<ProgressStore *()> store;
     std::function<const LineList &()> openLines;
     QString pluginFile;
     std::unique_ptr<QPluginLoader> plugin;

@@ -1,4 +1,6 @@
 #include "ScriptedToolkit.h"
+#include <QSettings>
+#include <QTemporaryDir>
 
 namespace {
 template <class T>
@@ -11,6 +13,16 @@ T take(std::deque<T> &queue, T fallback)
     return value;
 }
 } // namespace
+
+ScriptedToolkit::ScriptedToolkit()
+{
+    static QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QSettings settings(QSettings::UserScope, QStringLiteral("pirumo"), QStringLiteral("pirumo"));
+    if (!settings.fileName().startsWith(config.path()))
+        qFatal("the settings are not in the test's folder: %s", qPrintable(settings.fileName()));
+    settings.clear();
+}
 
 int ScriptedToolkit::messageBox(QWidget *owner, const QString &text, const QString &caption,
                                 Buttons buttons)

@@ -21,6 +21,10 @@ public:
         FileDialog settings;
     };
 
+    // Gives the program's settings a folder of this test program's own,
+    // emptied for every toolkit: a window starts as at its very first start.
+    ScriptedToolkit();
+
     // Queued answers; an empty queue (or an empty path) answers Cancel, no
     // file and 0.
     std::deque<int> answers;

@@ -1,5 +1,6 @@
 // The drill without its window: rows of moves and the state after them.
 #include "quiz/Drill.h"
+#include "app/Exceptions.h"
 #include "TestFiles.h"
 #include <QtTest>
 #include <deque>
@@ -31,7 +32,8 @@ class tst_Drill : public QObject {
 
 private slots:
     // Moves: o open, 1-4 answer, r reveal, n next, b back, f first question,
-    // m memorise, k keep (memorise refused), R review, u resume after a review.
+    // m memorise, k keep (memorise refused), R review, u resume after a review,
+    // x open a file of 13 lines (refused).
     // Every question draws rotation 0: button 1 is right, 2 to 4 are wrong.
     void moves_data()
     {
@@ -58,6 +60,9 @@ private slots:
         QTest::newRow("review: memorised") << 3 << "3"_ba << u"o2nn2Rm"_s << u"s14 n2 0/1 - hidden open all missed 14 review 2"_s;
         // The last record of a file whose remaining count is its record count.
         QTest::newRow("last record missed") << 2 << "2"_ba << u"on2nR"_s << u"s14 n1 0/0 - hidden open all missed 14 review 1"_s;
+        QTest::newRow("opened again: a clean pass") << 3 << "3"_ba << u"o1nn1o"_s << u"s7 n1 0/0 - hidden open all missed "_s;
+        QTest::newRow("too short: refused, nothing changes") << 3 << "3"_ba << u"o3nx"_s << u"s14 n2 0/1 - hidden open all missed 7"_s;
+        QTest::newRow("too short as the first file") << 3 << "3"_ba << u"x"_s << u"s0 n0 0/0 - hidden open all missed "_s;
         QTest::newRow("before an open every answer is wrong") << 2 << "2"_ba << u"1"_s << u"s0 n0 0/0 W shown open 1 missed "_s;
     }
     void moves()
@@ -74,6 +79,13 @@ private slots:
                 for (const QByteArray &line : questionFile(records, remaining))
                     lines.Add(line);
                 drill.open(lines);
+                break;
+            }
+            case 'x': {
+                LineList lines;
+                for (const QByteArray &line : questionFile(1, "1").mid(1))
+                    lines.Add(line);
+                QVERIFY_THROWS_EXCEPTION(EStringListError, drill.open(lines));
                 break;
             }
             case 'r': drill.reveal(); break;

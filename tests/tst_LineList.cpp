@@ -99,14 +99,14 @@ private slots:
         QFETCH(Lines, lines);
         QFETCH(QByteArray, bytes);
         writeFile(path(u"out.dat"_s), "something longer than the new text\r\n"_ba);
-        listOf(lines).Save(path(u"out.dat"_s));
+        QCOMPARE(listOf(lines).Save(path(u"out.dat"_s)), Saved::Replaced);
         QCOMPARE(readFile(path(u"out.dat"_s)), bytes);
     }
 
     void roundTrip()
     {
         const Lines lines{"title", "", "12", "\x88\xea\x94\xd4", "x y z", "", "end"};
-        listOf(lines).Save(path(u"rt.dat"_s));
+        QCOMPARE(listOf(lines).Save(path(u"rt.dat"_s)), Saved::Created);
         LineList back;
         back.Load(path(u"rt.dat"_s));
         QCOMPARE(linesOf(back), lines);
@@ -158,37 +158,43 @@ private slots:
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("count");
+        QTest::addColumn<int>("moves");
         const int block = int(LineList::blockLines);
-        QTest::newRow("first record") << 21 << 7 << 7;
-        QTest::newRow("last record") << 21 << 14 << 7;
-        QTest::newRow("three lines follow") << 10 << 7 << 7;
-        QTest::newRow("two lines follow") << 9 << 7 << 7;
-        QTest::newRow("one line follows") << 8 << 7 << 7;
-        QTest::newRow("more steps than lines") << 21 << 7 << 20;
-        QTest::newRow("no steps at a bad index") << 3 << 9 << 0;
-        QTest::newRow("index Count") << 7 << 7 << 7;
-        QTest::newRow("index -1") << 21 << -1 << 7;
-        QTest::newRow("empty list") << 0 << 0 << 7;
-        QTest::newRow("across two blocks") << 2 * block + 10 << block - 3 << 7;
-        QTest::newRow("onto a full last block") << 2 * block << 7 << 7;
-        QTest::newRow("more than a block") << 3 * block << 5 << block + 100;
+        QTest::newRow("first record") << 21 << 7 << 7 << 1;
+        QTest::newRow("last record") << 21 << 14 << 7 << 1;
+        QTest::newRow("three lines follow") << 10 << 7 << 7 << 1;
+        QTest::newRow("two lines follow") << 9 << 7 << 7 << 1;
+        QTest::newRow("one line follows") << 8 << 7 << 7 << 1;
+        QTest::newRow("more steps than lines") << 21 << 7 << 20 << 1;
+        QTest::newRow("no steps at a bad index") << 3 << 9 << 0 << 1;
+        QTest::newRow("index Count") << 7 << 7 << 7 << 1;
+        QTest::newRow("index -1") << 21 << -1 << 7 << 1;
+        QTest::newRow("empty list") << 0 << 0 << 7 << 1;
+        QTest::newRow("across two blocks") << 2 * block + 10 << block - 3 << 7 << 1;
+        QTest::newRow("onto a full last block") << 2 * block << 7 << 7 << 1;
+        QTest::newRow("more than a block") << 3 * block << 5 << block + 100 << 1;
+        QTest::newRow("a whole block, then across its place") << 3 * block << block << block << 2;
     }
     void moveToEndEqualsSingleSteps()
     {
         QFETCH(int, lines);
         QFETCH(int, index);
         QFETCH(int, count);
+        QFETCH(int, moves);
         LineList steps = listOf(numbered(lines));
-        const QString stepsError = messageOf<EStringListError>([&] {
-            for (int i = 0; i < count; ++i) {
-                const QByteArray line = steps.Get(index);
-                steps.Add(line);
-                steps.Delete(index);
-            }
-        });
         LineList moved = listOf(numbered(lines));
-        QCOMPARE(messageOf<EStringListError>([&] { moved.MoveToEnd(index, count); }), stepsError);
-        QCOMPARE(linesOf(moved), linesOf(steps));
+        // A later move starts three lines before the earlier one.
+        for (int move = 0; move < moves; ++move, index -= 3) {
+            const QString stepsError = messageOf<EStringListError>([&] {
+                for (int i = 0; i < count; ++i) {
+                    const QByteArray line = steps.Get(index);
+                    steps.Add(line);
+                    steps.Delete(index);
+                }
+            });
+            QCOMPARE(messageOf<EStringListError>([&] { moved.MoveToEnd(index, count); }), stepsError);
+            QCOMPARE(linesOf(moved), linesOf(steps));
+        }
     }
 
     // The editor adds a record with one InsertBlock; the same holds for it.
@@ -293,17 +299,33 @@ private slots:
     void failedLoadKeepsTheList_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("missing file") << u"missing.dat"_s;
-        QTest::newRow("a folder") << u"folder"_s;
+        QTest::addColumn<QString>("error");
+        const QString openError = u"ﾌｧｲﾙ %1 は開けません"_s;
+        QTest::newRow("missing file") << u"missing.dat"_s << openError;
+        QTest::newRow("a folder") << u"folder"_s << openError;
+        QTest::newRow("larger than the memory there is (sparse, 1 TB)") << u"huge.dat"_s << u"ﾒﾓﾘが足りません"_s;
+        QTest::newRow("cancelled while read") << u"cancelled.dat"_s << QString();
+        QTest::newRow("cancelled while split") << u"split.dat"_s << QString();
     }
     void failedLoadKeepsTheList()
     {
         QFETCH(QString, name);
+        QFETCH(QString, error);
         QDir(dir.path()).mkdir(u"folder"_s);
+        QFile huge(path(u"huge.dat"_s));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 40));
+        writeFile(path(u"cancelled.dat"_s), fileOf(numbered(10)));
+        writeFile(path(u"split.dat"_s), fileOf(numbered(10)));
         LineList list = listOf({"kept"});
         const QString given = path(name);
-        QCOMPARE(messageOf<EFOpenError>([&] { list.Load(given); }),
-                 u"ﾌｧｲﾙ %1 は開けません"_s.arg(given));
+        // Cancelled at the first word from the reading, or from the splitting.
+        const Progress progress = [&](qint64 done, qint64 total) { return name == u"split.dat"_s && done <= total / 2; };
+        QCOMPARE(messageOf<Exception>([&] {
+            try {
+                list.Load(given, progress);
+            } catch (const Cancelled &) {
+            }
+        }), error.arg(given).isEmpty() ? u"<no error>"_s : error.arg(given));
         QCOMPARE(linesOf(list), Lines{"kept"});
     }
 
@@ -341,7 +363,7 @@ private slots:
         const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
         QVERIFY(QFile::setPermissions(real, ownerOnly));
         QVERIFY(QFile::link(real, link));
-        listOf({"new"}).Save(link);
+        QCOMPARE(listOf({"new"}).Save(link), Saved::RewrittenInPlace);
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(readFile(real), "new\r\n"_ba);
         const QFileDevice::Permissions ownerGroupOther(0x7077); // not the running user's
@@ -374,21 +396,46 @@ private slots:
         QCOMPARE(readFile(target), "old\r\n"_ba);
     }
 
-    void shortWriteKeepsTheOldFile()
+    // A write that fails part way, or a cancel, on either way of saving: the
+    // old file is whole (a rewrite in place puts it back), nothing is left
+    // beside it, and no copy is left in the cache folder.
+    void failedWriteKeepsTheOldFile_data()
     {
-        const QString target = path(u"full.dat"_s);
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("linked");
+        for (bool linked : {false, true}) {
+            const char *way = linked ? "rewritten in place" : "replaced";
+            QTest::addRow("short write, %s", way) << 0 << linked;
+            QTest::addRow("failed write, %s", way) << 1 << linked;
+            QTest::addRow("cancelled, %s", way) << 2 << linked;
+        }
+    }
+    void failedWriteKeepsTheOldFile()
+    {
+        QFETCH(int, fault);
+        QFETCH(bool, linked);
+        QDir(dir.path()).mkdir(u"full"_s);
+        const QString target = path(u"full/x.dat"_s);
         const QByteArray old = "the learner's file\r\nline 2\r\n"_ba;
         writeFile(target, old);
-        const auto saved = LineList::writer;
-        LineList::writer = [](QIODevice &file, const QByteArray &text) {
-            return file.write(text.left(text.size() / 2)); // the disk fills half way
+        if (linked)
+            QVERIFY(QFile::link(target, path(u"full/link.dat"_s)));
+        const TextWriter writers[] = {
+            [](QIODevice &file, const QByteArray &text) { return file.write(text.left(text.size() / 2)); },
+            [](QIODevice &, const QByteArray &) { return qint64(-1); },
+            writeAll,
         };
-        const QString message = messageOf<EWriteError>([&] { listOf({"new", "text", "here"}).Save(target); });
-        LineList::writer = saved;
-        QCOMPARE(message, u"ｽﾄﾘｰﾑへの書き込みｴﾗｰ"_s);
+        const Progress cancel = [](qint64 done, qint64) { return done == 0; };
+        const LineList list = listOf({"new", "text", "here, longer than the old"});
+        const QString saving = linked ? path(u"full/link.dat"_s) : target;
+        if (fault == 2)
+            QVERIFY_THROWS_EXCEPTION(Cancelled, list.Save(saving, cancel));
+        else
+            QCOMPARE(messageOf<EWriteError>([&] { list.Save(saving, {}, writers[fault]); }), u"ｽﾄﾘｰﾑへの書き込みｴﾗｰ"_s);
         QCOMPARE(readFile(target), old);
-        QCOMPARE(QDir(dir.path()).entryList({u"full.dat*"_s}, QDir::Files | QDir::Hidden),
-                 QStringList{u"full.dat"_s}); // no temporary file left behind
+        QCOMPARE(QDir(path(u"full"_s)).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), linked ? 2 : 1);
+        QCOMPARE(QDir(qEnvironmentVariable("XDG_CACHE_HOME") + u"/pirumo"_s).entryList(QDir::Files), QStringList());
+        QVERIFY(QDir(path(u"full"_s)).removeRecursively());
     }
 
     // A loaded list keeps each block's lines in one buffer made to its size.
@@ -413,6 +460,7 @@ private slots:
             QTest::addRow("%s: MoveToEnd across blocks", lines) << count << empty << u"MoveToEnd"_s << block - 3 << QByteArray();
             QTest::addRow("%s: InsertBlock into a full block", lines) << count << empty << u"InsertBlock"_s << 7 << "new "_ba;
         }
+        QTest::newRow("numbered lines: Put the same length") << count << false << u"Put"_s << block << "same"_ba;
         QTest::newRow("two full blocks: Insert at Count") << 2 * block << false << u"Insert"_s << 2 * block << "new"_ba;
         QTest::newRow("two full blocks: Delete the last line") << 2 * block << false << u"Delete"_s << 2 * block - 1 << QByteArray();
         QTest::newRow("one line: Delete it") << 1 << false << u"Delete"_s << 0 << QByteArray();

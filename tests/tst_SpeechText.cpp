@@ -53,6 +53,31 @@ private slots:
         QFETCH(QString, heard);
         QCOMPARE(::speechText(text, answer), heard);
     }
+
+    // What the voice is given, piece by piece: bounded, so that no request
+    // keeps it busy for long, with a gap as a pause ("").
+    void speechSentences_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("pieces");
+        QTest::newRow("sentences") << u"Stop. Go! Why?"_s << QStringList{u"Stop."_s, u"Go!"_s, u"Why?"_s};
+        QTest::newRow("a gap") << u"I... to school."_s << QStringList{u"I"_s, QString(), u"to school."_s};
+        QTest::newRow("a gap at the end") << u"Where do you...?"_s << QStringList{u"Where do you"_s, QString()};
+        QTest::newRow("a number of 14 digits") << u"It is 12345678901234 m."_s
+                                               << QStringList{u"It is 123 456 789"_s, QString(), u"m."_s};
+        QTest::newRow("a number with commas") << u"1,234,567,890 yen"_s << QStringList{u"123 456 789"_s, QString(), u"yen"_s};
+        QTest::newRow("nine digits stay") << u"123,456,789 yen"_s << QStringList{u"123,456,789 yen"_s};
+        QTest::newRow("marks count as words") << QString(u"a% "_s).repeated(30)
+                                              << QStringList{QString(u"a% "_s).repeated(12).trimmed(), QString(u"a% "_s).repeated(12).trimmed(),
+                                                             QString(u"a% "_s).repeated(6).trimmed()};
+        QTest::newRow("a word of 45 letters") << QString(45, u'x') << QStringList{QString(20, u'x') + u' ' + QString(20, u'x') + u' ' + QString(5, u'x')};
+        QTest::newRow("at most 1,000 characters") << QString(u"go. "_s).repeated(300) << QStringList(250, u"go."_s);
+    }
+    void speechSentences()
+    {
+        QFETCH(QString, text);
+        QTEST(::speechSentences(text), "pieces");
+    }
 };
 
 QTEST_MAIN(tst_SpeechText)

@@ -8,6 +8,7 @@
 #include <QHelpEvent>
 #include <QToolButton>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QToolTip>
 #include <QTimer>
 #include <QtTest>
@@ -17,7 +18,11 @@ using namespace Qt::Literals::StringLiterals;
 class tst_StartUp : public QObject {
     Q_OBJECT
 
+    QTemporaryDir config; // the learner's settings, never the real ones
+
 private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit()); }
+
     void theOtherWindowsFollowTheQuizWindow()
     {
         QVERIFY(QDir::setCurrent(qEnvironmentVariable("PIRUMO_SAMPLE")));

@@ -6,6 +6,8 @@
 #include "TestFiles.h"
 #include <QAccessible>
 #include <QAction>
+#include <QDialog>
+#include <QTextBrowser>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -246,8 +248,21 @@ private slots:
         QStringList items;
         for (QAction *a : control<QMenu>("K1")->actions())
             items << a->objectName() + u'=' + (a->isSeparator() ? u"-"_s : a->text()) + (a->isEnabled() ? u""_s : u" (off)"_s);
-        QCOMPARE(items, (QStringList{u"Open1=開く"_s, u"K2=保存"_s, u"Edit=編集"_s, u"K4=問題の最初"_s,
+        QCOMPARE(items, (QStringList{u"Open1=開く"_s, u"=最近使ったファイル (off)"_s, u"Uwagaki=上書き保存"_s,
+                                     u"K2=保存"_s, u"Edit=編集"_s, u"K4=問題の最初"_s,
                                      u"K6=戻る (off)"_s, u"N1=- (off)"_s, u"Exit1=終了"_s}));
+        for (const auto &[item, key] : {std::pair{"Open1", "Ctrl+O"}, {"Uwagaki", "Ctrl+S"}, {"K2", "Ctrl+Shift+S"},
+                                        {"Exit1", "Ctrl+Q"}, {"Zenbun", "F2"}})
+            QCOMPARE(control<QAction>(item)->shortcut(), QKeySequence(QString::fromLatin1(key)));
+        // Two items with one key would both be dead.
+        QList<QKeySequence> keys;
+        for (QAction *a : form->findChildren<QAction *>())
+            for (const QKeySequence &key : a->shortcuts()) {
+                QVERIFY2(!keys.contains(key), qPrintable(key.toString()));
+                keys << key;
+            }
+        QVERIFY(!control<QAction>("Miru1")->shortcut().isEmpty() && !control<QAction>("Sakujo1")->shortcut().isEmpty());
+        QVERIFY(control<QAction>("Awaseru")->isChecked());
         QCOMPARE(control<QMenu>("K5")->title(), u" ★メニュー"_s);
         QCOMPARE(control<QMenu>("K5")->actions().value(0)->text(), u"about this"_s);
         QCOMPARE(control<QAction>("K7")->text(), u"タイトル"_s);
@@ -283,6 +298,8 @@ private slots:
         QTest::newRow("empty title") << std::optional("3480\r\n\r\nM\r\n"_ba) << QString() << u"M"_s << u"   M"_s << QString();
         QTest::newRow("modified mark in the title") << std::optional("3480\r\na[*]b\r\nM\r\n"_ba) << u"a[*]b"_s << u"M"_s << u"   M"_s << QString();
         QTest::newRow("separator menu") << std::optional("3480\r\nT\r\n-\r\n"_ba) << u"T"_s << u"-"_s << u"   -"_s << QString();
+        const QString longMenu = u"ピルモ英語・中学英語の総復習ドリル 2026年度版 第二版 上巻 学習者用 AB"_s;
+        QTest::newRow("menu caption of 40 characters") << std::optional(toSjis(u"3480\r\nT\r\n"_s + longMenu)) << u"T"_s << longMenu << u"   "_s + longMenu << QString();
         // Errors: the window keeps its layout captions.
         QTest::newRow("missing") << std::optional<QByteArray>() << u"☆柚木塾"_s << u"「ピルモ英語」 "_s << QString() << u"ﾌｧｲﾙ help.txt は開けません."_s;
         QTest::newRow("empty") << std::optional(QByteArray()) << u"☆柚木塾"_s << u"「ピルモ英語」 "_s << QString() << u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (0)"_s;
@@ -305,6 +322,9 @@ private slots:
         QCOMPARE(tk->errors, error.isEmpty() ? QStringList() : QStringList{error});
         // The seed is drawn only when start-up got that far.
         QCOMPARE(tk->seeds.size(), error.isEmpty() ? 1 : 0);
+        form->show(); // every menu shows at the starting size
+        for (QAction *item : form->menuBar()->actions())
+            QVERIFY(item->isSeparator() || form->menuBar()->rect().contains(form->menuBar()->actionGeometry(item)));
         QCOMPARE(text("Label1"), error.isEmpty() ? u" 判 定 "_s : u"判 定"_s);
         // Every command still works: a file opens and shows its caption.
         open(questionFile(1, "1"));
@@ -318,6 +338,7 @@ private slots:
         for (const char *b : {"Susumeru", "Sakujo", "Hozon"})
             click(b);
         trigger("K4");
+        trigger("Uwagaki"); // without a file it is 保存, which has nothing to save
         trigger("K6"); // disabled: delivers nothing
         QVERIFY(tk->boxes.isEmpty());
         QVERIFY(tk->dialogs.isEmpty());
@@ -396,6 +417,9 @@ private slots:
         QCOMPARE(visible("Label5"), wrong);
         QCOMPARE(visible("Label6"), wrong);
         QCOMPARE(visible("Label9"), wrong);
+        for (int b = 1; b <= 4; ++b) // the correct answer is marked once it shows
+            QCOMPARE(control<QWidget>(qPrintable(u"Button%1"_s.arg(b)))->accessibleDescription(),
+                     wrong && b == random + 1 ? u"正解"_s : QString());
         click(clicked.toLatin1().constData()); // the clicked one repeats itself
         QCOMPARE(tk->sounds, (QStringList{sound, sound}));
         QCOMPARE(answersEnabled(), enabled);
@@ -419,7 +443,9 @@ private slots:
         click("Miru");
         QVERIFY(visible("Label5") && visible("Label6") && visible("Label9"));
         QCOMPARE(answersEnabled(), (QList<bool>{false, false, false, false}));
+        QCOMPARE(control<QWidget>("Button1")->accessibleDescription(), u"正解"_s);
         click("Susumeru");
+        QCOMPARE(control<QWidget>("Button1")->accessibleDescription(), QString());
         QVERIFY(!visible("Label5") && !visible("Label6") && !visible("Label9"));
         QCOMPARE(text("Label2"), u"0"_s);
         QCOMPARE(text("Label3"), u" / 1"_s);
@@ -457,10 +483,14 @@ private slots:
         QVERIFY(enabled("K6"));
         QCOMPARE(control<QAction>("K7")->text(), u"「Title」"_s);
         QCOMPARE(textColor(control<QWidget>("Memo1")), clBlack);
-        click("Button2");
+        click("Button1"); // right, and still shown: it counts in no later pass
         open(questionFile(2, "2"), {0}, u"r.dat"_s);
         QCOMPARE(answersEnabled(), (QList<bool>{true, true, true, true}));
-        QCOMPARE(text("Label3"), u" / 3"_s);
+        QCOMPARE(text("Label1"), u"      "_s);
+        QCOMPARE(text("Label2"), u"0"_s);
+        QCOMPARE(text("Label3"), u" / 0"_s);
+        click("Susumeru");
+        QCOMPARE(text("Label2") + text("Label3"), u"0 / 1"_s);
         QCOMPARE(form->drill.remainingCount(), 2);
         QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"r.dat"_s) + u')');
         QCOMPARE(form->OpenDialog1.fileName, path(u"r.dat"_s));
@@ -617,18 +647,6 @@ private slots:
 
     // ---- failures ---------------------------------------------------------
 
-    void headerOnlyFile()
-    {
-        start();
-        open(questionFile(0, "0"));
-        QCOMPARE(tk->errors, QStringList{u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (7)"_s});
-        QCOMPARE(text("Smon"), u"総数 0"_s);
-        QCOMPARE(text("Nmon"), u"残り 0"_s);
-        QVERIFY(!enabled("K6")); // open stopped before its last steps
-        click("Susumeru");
-        QCOMPARE(tk->errors.size(), 2);
-    }
-
     void remainingBeyondTheRecords()
     {
         start();
@@ -645,16 +663,36 @@ private slots:
         QCOMPARE(text("Memo1"), u"q1"_s);
     }
 
-    void fileOfFewerThanThreeLines()
+    // A file without one whole question is refused: the window keeps the drill,
+    // its caption and its file name.
+    void refusedFiles_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("index");
+        QTest::newRow("two lines") << "only\r\ntwo\r\n"_ba << 2;
+        QTest::newRow("header only") << fileOf(questionFile(0, "0")) << 7;
+        QTest::newRow("one line short of a question") << fileOf(questionFile(1, "1").mid(1)) << 13;
+        QTest::newRow("a picture") << "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01"_ba << 2;
+    }
+    void refusedFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, index);
         start();
-        open(questionFile(2, "2"));
-        open({"only", "two"}, {}, u"short.dat"_s);
-        QCOMPARE(tk->errors, QStringList{u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (2)"_s});
-        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"short.dat"_s) + u')');
-        QCOMPARE(form->drill.remainingCount(), 2); // kept
-        QCOMPARE(text("Memo1"), u"q1"_s);   // nothing shown from the new file
+        open(questionFile(2, "2"), {0, 0});
+        click("Susumeru");
+        writeFile(path(u"bad.dat"_s), bytes);
+        tk->paths.push_back(path(u"bad.dat"_s));
+        click("Yomikomi");
+        QCOMPARE(tk->errors, QStringList{u"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (%1)"_s.arg(index)});
+        QVERIFY(tk->errorDetails.value(0).startsWith(u"原因: "_s));
+        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"q.dat"_s) + u')');
+        QCOMPARE(form->fileName, path(u"q.dat"_s));
         QCOMPARE(control<QAction>("K7")->text(), u"「Title」"_s);
+        QCOMPARE(text("Memo1") + text("Label4") + text("Smon"), u"q2第 2 問総数 2"_s);
+        click("Susumeru"); // the drill goes on
+        QCOMPARE(tk->errors.size(), 1);
+        QCOMPARE(text("Memo1"), u"q1"_s);
     }
 
     void missingFile()
@@ -688,11 +726,15 @@ private slots:
         tk->paths.push_back(target);
         click("Hozon");
         QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ %1 を作成できません."_s.arg(target)});
-        QCOMPARE(form->fileName, target);
-        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + target + u')');
+        // The caption and the name are still the file's own, and 上書き保存 writes there.
+        QCOMPARE(form->fileName, path(u"q.dat"_s));
+        QCOMPARE(form->windowTitle(), u"★テスト塾("_s + path(u"q.dat"_s) + u')');
         QCOMPARE(listLines(), questionFile(2, "2"));
-        click("Hozon"); // the next save proposes the same name where it can be written
-        QCOMPARE(tk->dialogs.last().settings.fileName, path(u"x.dat"_s));
+        tk->answers = {IDYES};
+        click("Sakujo");
+        trigger("Uwagaki");
+        QCOMPARE(tk->dialogs.size(), 2);
+        QCOMPARE(readFile(path(u"q.dat"_s)), fileOf(linesOf(form->drill.lines())));
     }
 
     // ---- keyboard and close -------------------------------------------------
@@ -799,23 +841,36 @@ private slots:
         QTest::addColumn<QSize>("window"); // empty: the layout's size
         QTest::addColumn<int>("zoomSteps");
         QTest::addColumn<bool>("inFull");
-        QTest::newRow("layout's size") << QSize() << 0 << false;
-        QTest::newRow("1024 x 700") << QSize(1024, 700) << 0 << true;
-        QTest::newRow("150 %") << QSize() << 2 << false;
+        QTest::addColumn<bool>("fit"); // the zoom follows the window
+        QTest::newRow("layout's size") << QSize() << 0 << false << true;
+        QTest::newRow("1024 x 700") << QSize(1024, 700) << 0 << true << false;
+        QTest::newRow("1024 x 700, fit") << QSize(1024, 700) << 0 << false << true;
+        QTest::newRow("1280 x 1024, fit") << QSize(1280, 1024) << 0 << false << true;
+        QTest::newRow("150 %") << QSize() << 2 << false << false;
+        QTest::newRow("200 %") << QSize() << 4 << false << false;
     }
     void textsStayClearOfEachOther()
     {
         QFETCH(QSize, window);
         QFETCH(int, zoomSteps);
         QFETCH(bool, inFull);
+        QFETCH(bool, fit);
         start();
         form->show();
         for (int i = 0; i < zoomSteps; ++i)
             trigger("Kakudai");
+        if (!fit && !zoomSteps)
+            trigger("Awaseru");
         if (window.isValid())
             form->resize(window);
         open(longDrill());
         click("Miru"); // shows the correct answer, the category and the explanation
+        // The largest score and tally read whole at their size; the correct answer takes what is left.
+        form->showText(form->Label2, u"99999"_s);
+        form->showText(form->Label3, u" / 99999"_s);
+        for (const char *score : {"Label2", "Label3"})
+            QVERIFY(text(score).endsWith(u"99999"_s) && control<QWidget>(score)->font().pixelSize() == form->growth.scaled(16));
+        QCOMPARE(form->growth.zoom() > 100, (fit && window.isValid()) || zoomSteps);
         // Where each control paints its text, from its font's metrics.
         QList<std::pair<QString, QRect>> painted;
         for (QWidget *w : form->centralWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
@@ -850,9 +905,11 @@ private slots:
                 QVERIFY2(!painted[i].second.intersects(painted[j].second),
                          qPrintable(painted[i].first + u" and "_s + painted[j].first));
         const QString answer = fromSjis(longDrill()[9]); // on Button1 in rotation 0
-        QCOMPARE(control<QWidget>("Button1")->accessibleName(), inFull ? QString() : answer);
-        QCOMPARE(control<QWidget>("Button1")->toolTip().contains(answer), !inFull);
-        QCOMPARE(control<QPlainTextEdit>("Memo1")->verticalScrollBar()->maximum() == 0, inFull);
+        const bool cut = text("Button1").endsWith(u'…');
+        QVERIFY(cut || window.isValid()); // a window of the layout's proportions cuts it
+        QCOMPARE(control<QWidget>("Button1")->accessibleName(), cut ? answer : QString());
+        QCOMPARE(control<QWidget>("Button1")->toolTip().contains(answer), cut);
+        QVERIFY(!inFull || control<QPlainTextEdit>("Memo1")->verticalScrollBar()->maximum() == 0);
     }
 
     void zoom_data()
@@ -890,6 +947,81 @@ private slots:
         }
         QCOMPARE(enabled("Kakudai"), percent < 200);
         QCOMPARE(enabled("Shukushou"), percent > 100);
+        QVERIFY(!control<QAction>("Awaseru")->isChecked()); // a chosen zoom ends ウィンドウに合わせる
+    }
+
+    // What the window remembers for the next start, in a settings folder of the test's own.
+    void remembered_data()
+    {
+        QTest::addColumn<QStringList>("commands");
+        QTest::newRow("first start") << QStringList();
+        QTest::newRow("moved and resized, fit") << QStringList{u"Place"_s};
+        QTest::newRow("150 %") << QStringList{u"Kakudai"_s, u"Kakudai"_s, u"Place"_s};
+        QTest::newRow("maximised") << QStringList{u"Maximise"_s};
+        QTest::newRow("six files, one gone") << QStringList{u"Files"_s};
+    }
+    void remembered()
+    {
+        QFETCH(QStringList, commands);
+        start();
+        form->show();
+        for (const QString &command : commands) {
+            if (command == u"Place"_s)
+                form->setGeometry(QRect(QPoint(100, 60), form->size() + QSize(20, 10)));
+            else if (command == u"Maximise"_s)
+                form->showMaximized();
+            else if (command == u"Files"_s)
+                for (int n = 1; n <= 6; ++n)
+                    open(questionFile(2, "2"), {0}, u"%1.dat"_s.arg(n));
+            else
+                trigger(command.toLatin1().constData());
+        }
+        const QRect place = form->geometry();
+        const std::pair state{form->growth.zoom(), control<QAction>("Awaseru")->isChecked()};
+        if (!commands.isEmpty())
+            form->close();
+        form = std::make_unique<TForm1>(*tk);
+        form->show();
+        QCOMPARE(form->isMaximized(), commands.contains(u"Maximise"_s));
+        QVERIFY(form->isMaximized() || (form->geometry() == place && form->growth.zoom() == state.first));
+        QCOMPARE(control<QAction>("Awaseru")->isChecked(), state.second);
+        // The last five files, newest first; one that is gone gives the open error and leaves the list.
+        QStringList files;
+        for (QAction *item : control<QMenu>("Recent")->actions())
+            files << QFileInfo(item->text()).fileName();
+        QCOMPARE(files.join(u' '), commands.contains(u"Files"_s) ? u"6.dat 5.dat 4.dat 3.dat 2.dat"_s : QString());
+        if (files.isEmpty())
+            return;
+        QFile::remove(path(u"5.dat"_s));
+        control<QMenu>("Recent")->actions().at(1)->trigger();
+        QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ %1 は開けません."_s.arg(path(u"5.dat"_s))});
+        control<QMenu>("Recent")->actions().at(2)->trigger();
+        QCOMPARE(form->fileName, path(u"3.dat"_s));
+        QCOMPARE(control<QMenu>("Recent")->actions().size(), 4);
+        QCOMPARE(control<QMenu>("Recent")->actions().at(0)->text(), path(u"3.dat"_s));
+    }
+
+    // 全文を表示: the question and the answers whole, the explanation once it shows.
+    void fullText()
+    {
+        start();
+        form->show();
+        open(longDrill());
+        trigger("Zenbun");
+        auto *box = form->findChild<QDialog *>(u"FullTextBox"_s);
+        auto *view = control<QTextBrowser>("FullText");
+        QVERIFY(box && box->isVisible() && view->isReadOnly() && (view->textInteractionFlags() & Qt::TextSelectableByKeyboard));
+        const Lines lines = longDrill();
+        for (int line = 8; line <= 12; ++line) // the question and the four answers
+            QVERIFY(view->toPlainText().contains(fromSjis(lines[line])));
+        QVERIFY(!view->toPlainText().contains(fromSjis(lines[13]))); // not before the answer shows
+        box->hide();
+        click("Miru");
+        QVERIFY(text("Label9").endsWith(u'…'));
+        QTest::mouseDClick(control<QLabel>("Label9"), Qt::LeftButton);
+        QVERIFY(box->isVisible() && view->toPlainText().contains(fromSjis(lines[13])));
+        click("Susumeru"); // the next question hides it again
+        QVERIFY(!view->toPlainText().contains(fromSjis(lines[13])));
     }
 
     // ---- reading aloud ---------------------------------------------------
