@@ -3,6 +3,7 @@
 QWidget *Form1 = nullptr;
 QWidget *Form2 = nullptr;
 QWidget *AboutBox = nullptr;
+QWidget *Records = nullptr;
 
 #include <QWidget>
 

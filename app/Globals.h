@@ -6,6 +6,7 @@ class QWidget;
 extern QWidget *Form1;
 extern QWidget *Form2;
 extern QWidget *AboutBox;
+extern QWidget *Records;
 
 // Makes `window` visible and brings it to the front without waiting for it.
 void showWindow(QWidget *window);

@@ -1,4 +1,5 @@
 #include "app/QtToolkit.h"
+#include "app/Plugins.h"
 #include "app/WaveHeader.h"
 #include "quiz/SpeechText.h"
 #include <QApplication>
@@ -71,9 +72,7 @@ QtToolkit::~QtToolkit()
 
 QString QtToolkit::audioPluginPath()
 {
-    const QDir here(QCoreApplication::applicationDirPath());
-    const QString name = u"libpirumo_audio.so"_s;
-    return here.exists(name) ? here.filePath(name) : here.filePath(QStringLiteral(PIRUMO_AUDIO_FROM_BIN) + u'/' + name);
+    return pluginPath(u"libpirumo_audio.so"_s);
 }
 
 void QtToolkit::makeLoader()

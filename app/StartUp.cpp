@@ -9,6 +9,7 @@
 #include "data/FileAccess.h"
 #include "editor/TForm2.h"
 #include "quiz/TForm1.h"
+#include "records/TRecords.h"
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -112,6 +113,7 @@ int runProgram(bool learnerFolder)
         // until then the quiz window's commands that show them do nothing.
         std::unique_ptr<TForm2> form2;
         std::unique_ptr<TAboutBox> aboutBox;
+        std::unique_ptr<TRecords> records;
         AfterFirstPaint others(&form1, [&] {
             guard(toolkit, [&] {
                 QApplication::setWindowIcon(programIcon());
@@ -119,6 +121,12 @@ int runProgram(bool learnerFolder)
                 Form2 = form2.get();
                 aboutBox = std::make_unique<TAboutBox>(toolkit);
                 AboutBox = aboutBox.get();
+                records = std::make_unique<TRecords>(
+                    toolkit, [&form1] { return form1.learnerHistory(); },
+                    [&form1]() -> const LineList & { return form1.questions(); });
+                Records = records.get();
+                QObject::connect(&form1, &TForm1::answerRecorded, records.get(),
+                                 [&] { guard(toolkit, [&] { records->refresh(); }); });
             });
         });
         form1.show();

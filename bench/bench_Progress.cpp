@@ -1,10 +1,15 @@
 // The learner's history: recording one answer in a store of a million logged
-// answers, and the due list of a 10,000-question file. Each case runs beside
+// answers, the due list of a 10,000-question file, and the records window
+// opened on that history with that file. Each case runs beside
 // its floor, the least SQLite does for the same result with the same
 // guarantees, on the same file.
 #include "Measure.h"
+#include "ScriptedToolkit.h"
+#include "app/Sjis.h"
+#include "data/LineList.h"
 #include "progress/ProgressStore.h"
-#include <QCoreApplication>
+#include "records/TRecords.h"
+#include <QApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -24,9 +29,19 @@ int questions() { return smoke ? 1000 : 100000; }
 int fileQuestions() { return smoke ? 100 : 10000; }
 int answersEach() { return 10; }
 
+QByteArray questionOf(int i)
+{
+    return "Question " + QByteArray::number(i) + " (   ) ____.";
+}
+
+QByteArray answerOf(int i)
+{
+    return "answer " + QByteArray::number(i);
+}
+
 QuestionKey keyOf(int i)
 {
-    return questionKey("Question " + QByteArray::number(i) + " (   ) ____.", "answer " + QByteArray::number(i));
+    return questionKey(questionOf(i), answerOf(i));
 }
 
 // A connection of the benchmark's own to the store's file, with the store's
@@ -174,12 +189,50 @@ void open(benchmark::State &state)
         return seconds;
     });
 }
+// The records window opened on that history, the open file's questions in
+// eight categories: made, shown (the figures read, the charts drawn) and
+// painted; beside the same figures read without the window. The counter
+// "first" is the run's first opening, which loads the charts' plug-in.
+void recordsWindow(benchmark::State &state)
+{
+    ProgressStore store(storePath);
+    store.open();
+    ScriptedToolkit toolkit;
+    toolkit.clock = start;
+    LineList lines;
+    lines.InsertBlock(0, QList<QByteArray>(7, "header"));
+    QList<QByteArray> recordLines;
+    QList<records::FileQuestion> questions;
+    for (int i = 0; i < fileQuestions(); ++i) {
+        const QString category = u"分野 %1"_s.arg(i % 8);
+        recordLines << toSjis(category) << questionOf(i) << answerOf(i) << "w1" << "w2" << "w3" << "explanation";
+        questions.append({keyOf(i), category});
+    }
+    lines.InsertBlock(7, recordLines);
+    auto open = [&] {
+        auto window = std::make_unique<TRecords>(toolkit, [&] { return &store; }, [&]() -> const LineList & { return lines; },
+                                                 QStringLiteral(CHARTS_PLUGIN));
+        const double seconds = secondsOf([&] {
+            window->show();
+            window->repaint();
+        });
+        return std::pair(seconds, std::move(window));
+    };
+    const double first = open().first;
+    qsizetype missed = 0;
+    paired(state, [&] { return open().first; }, [&] {
+        return secondsOf([&] { missed = records::read(store, start, questions).missed.size(); });
+    });
+    state.counters["first"] = first;
+    if (missed != records::mostMissed)
+        state.SkipWithError("the most missed not found");
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
     smoke = takeSmokeFlag(argc, argv);
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -190,6 +243,7 @@ int main(int argc, char **argv)
     set(benchmark::RegisterBenchmark("progress/record", record), 200);
     set(benchmark::RegisterBenchmark("progress/due", due), 50);
     set(benchmark::RegisterBenchmark("progress/open", open), 10);
+    set(benchmark::RegisterBenchmark("records/open", recordsWindow), 10);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

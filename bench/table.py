@@ -46,6 +46,8 @@ ROWS = [
     ("record an answer, 1,000,000 logged", "time", "progress/record", "progress/record:floor", 2.5, 5 * MS),
     ("due list of a 10,000-question file", "time", "progress/due", "progress/due:floor", 1.5, 50 * MS),
     ("  opening that store", "time", "progress/open", "progress/open:floor", None, None),
+    ("records window opens on that history", "time", "records/open", "records/open:floor", 3.0, 300 * MS),
+    ("  its first opening, loading the charts' plug-in", "time", "records/open:first", "records/open:floor", None, None),
 ]
 
 SUFFIX = re.compile(r"^(iterations:\d+|repeats:\d+|min_time:[\d.]+|real_time|manual_time)$")

@@ -200,20 +200,27 @@ QList<QByteArray> recordsFromCsv(QByteArrayView bytes)
     return records;
 }
 
-QByteArray csvFromRecords(const QList<QByteArray> &records)
+QByteArray csvFromRows(const QStringList &columns, const QList<QList<QByteArray>> &rows)
 {
-    QList<QByteArray> rows{bom + csvColumns.join(u',').toUtf8()};
-    for (qsizetype r = 0; r + fields <= records.size(); r += fields) {
+    QList<QByteArray> text{bom + columns.join(u',').toUtf8()};
+    for (const QList<QByteArray> &fieldsOfRow : rows) {
         QByteArray row;
-        for (qsizetype c = 0; c < fields; ++c) {
-            const QByteArray &line = records[r + c];
+        for (qsizetype c = 0; c < fieldsOfRow.size(); ++c) {
+            const QByteArray &line = fieldsOfRow[c];
             if (const qsizetype at = firstNonText(line, false); at >= 0)
-                fail({rows.size() + 1, c + 1},
+                fail({text.size() + 1, c + 1},
                      u"バイト %1 は文字として CSV に書き出せません"_s.arg(byteName(line[at])));
             row += (c ? "," : "") + csvField(fromSjis(line).toUtf8());
         }
-        rows << row;
+        text << row;
     }
-    return rows.join("\r\n") + "\r\n";
+    return text.join("\r\n") + "\r\n";
 }
 
+QByteArray csvFromRecords(const QList<QByteArray> &records)
+{
+    QList<QList<QByteArray>> rows;
+    for (qsizetype r = 0; r + fields <= records.size(); r += fields)
+        rows << records.mid(r, fields);
+    return csvFromRows(csvColumns, rows);
+}

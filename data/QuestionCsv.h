@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The column names of the row that heads an exported file.
 extern const QStringList csvColumns;
@@ -24,3 +25,7 @@ QList<QByteArray> recordsFromCsv(QByteArrayView bytes);
 // ended by CR LF. A line whose bytes would not come back the same through the
 // CSV throws an Exception naming its row and column.
 QByteArray csvFromRecords(const QList<QByteArray> &records);
+
+// The CSV text in UTF-8 for `rows` of Shift-JIS fields under the heading
+// `columns`, as csvFromRecords writes it.
+QByteArray csvFromRows(const QStringList &columns, const QList<QList<QByteArray>> &rows);

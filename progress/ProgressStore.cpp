@@ -14,7 +14,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-constexpr int schemaVersion = 1;
+constexpr int schemaVersion = 2;
 // How long an answer waits for another instance's write to end.
 constexpr int busyTimeoutMs = 3000;
 constexpr qint64 dayMs = 24 * 60 * 60 * 1000;
@@ -37,6 +37,18 @@ const char *const schema[] = {
     " reps INTEGER NOT NULL, lapses INTEGER NOT NULL)",
     // Holding what the due list reads, so that it never visits the table.
     "CREATE INDEX question_state_due ON question_state (due_ms, stability, last_review_ms)",
+};
+// What each version added to the first one's tables: a new file gets them
+// all, a file of an earlier version those after its own.
+const struct {
+    int version;
+    const char *statement;
+} upgrades[] = {
+    // The answers of a day, and a question's answers, with their grades, so
+    // that the records window reads no more than the indexes.
+    {2, "CREATE INDEX review_log_at ON review_log (at_ms, grade)"},
+    {2, "DROP INDEX review_log_key"},
+    {2, "CREATE INDEX review_log_key ON review_log (key, at_ms, grade)"},
 };
 
 bool damaged(const QSqlError &error)
@@ -135,20 +147,24 @@ bool ProgressStore::start()
         switchOff(u"学習の記録 %1 は新しい版のピルモ英語で作られています。"_s.arg(filePath));
         return false;
     }
-    if (version == 0) {
+    if (version < schemaVersion) {
         // Under the write lock, so that of two instances starting at once
-        // only the first makes the tables.
+        // only the first makes or upgrades the tables.
         if (!q.exec(u"BEGIN IMMEDIATE"_s) || !q.exec(u"PRAGMA user_version"_s) || !q.next())
             return fail(q.lastError());
-        const bool made = q.value(0).toInt() != 0;
+        const int found = q.value(0).toInt();
         q.finish();
-        if (!made) {
-            for (const char *statement : schema)
-                if (!q.exec(QString::fromLatin1(statement)))
-                    return fail(q.lastError());
-            if (!q.exec(u"PRAGMA user_version = %1"_s.arg(schemaVersion)))
+        QList<const char *> steps;
+        if (found == 0)
+            steps = {std::begin(schema), std::end(schema)};
+        for (const auto &upgrade : upgrades)
+            if (upgrade.version > found)
+                steps.append(upgrade.statement);
+        for (const char *statement : std::as_const(steps))
+            if (!q.exec(QString::fromLatin1(statement)))
                 return fail(q.lastError());
-        }
+        if (!steps.isEmpty() && !q.exec(u"PRAGMA user_version = %1"_s.arg(schemaVersion)))
+            return fail(q.lastError());
         if (!db.commit())
             return fail(db.lastError());
     }
@@ -222,6 +238,11 @@ bool ProgressStore::moveAside()
             return false;
     movedTo = aside;
     return true;
+}
+
+QSqlDatabase ProgressStore::database()
+{
+    return open() ? QSqlDatabase::database(connection, false) : QSqlDatabase();
 }
 
 std::optional<fsrs::Memory> ProgressStore::readMemory()

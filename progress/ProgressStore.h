@@ -5,6 +5,7 @@
 // file is moved aside for a new one.
 #include "progress/Fsrs.h"
 #include <QByteArray>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QList>
 #include <QString>
@@ -59,6 +60,9 @@ public:
     // The median time of the right answers logged, once there are
     // fsrs::timedGradesFrom of them.
     std::optional<qint64> medianRightMs() const { return median; }
+    // The open file, for queries that only read (the records); not valid
+    // when the history is off.
+    QSqlDatabase database();
 
 private:
     struct Statements;

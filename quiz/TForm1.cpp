@@ -131,6 +131,7 @@ TForm1::TForm1(Toolkit &toolkit, QWidget *parent)
     connectGuarded(tk, Kyou, &QAction::triggered, this, &TForm1::KyouClick);
     // Questions come due as the hours pass, also while the window stays open.
     connectGuarded(tk, Gakushu, &QMenu::aboutToShow, this, &TForm1::showDueCount);
+    connectGuarded(tk, Kiroku, &QAction::triggered, this, &TForm1::KirokuClick);
     resize(layoutClient + QSize(0, menuBar()->sizeHint().height()));
     guard(tk, [this] { FormCreate(); });
     // As wide as the menu bar needs, so that every menu shows at the start.
@@ -223,6 +224,8 @@ void TForm1::buildMenus()
     ReadQuestion = menuItem(Gakushu, "ReadQuestion", u"問題を読む"_s);
     Pronounce->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     ReadQuestion->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    Kiroku = menuItem(Gakushu, "Kiroku", u"学習の記録"_s);
+    Kiroku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // Greyed until a file is open, a question missed, a voice there.
     for (QAction *item : {K6, N1, Fukushu, Pronounce, ReadQuestion})
         item->setEnabled(false);
@@ -518,6 +521,7 @@ void TForm1::recordAnswer(bool right, const QDateTime &at)
                     std::max<qint64>(0, questionShownAt.msecsTo(at)), at);
     tellHistory();
     showDueCount();
+    emit answerRecorded();
 }
 
 QList<int> TForm1::dueRecords()
@@ -546,6 +550,7 @@ void TForm1::showDueCount()
 void TForm1::TojiruClick() { close(); }
 void TForm1::EditClick() { showWindow(Form2); }
 void TForm1::about1Click() { showWindow(AboutBox); }
+void TForm1::KirokuClick() { showWindow(Records); }
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {

@@ -20,7 +20,7 @@
 //             Awaseru ウィンドウに合わせる (zoom follows the window), Zenbun 全文を表示
 //   Gakushu   学習: Fukushu 復習 (review), Kyou 今日の復習 (today's review),
 //             Pronounce 発音, ReadQuestion 問題を読む,
-//             Miru1 正解・解説 表示, Sakujo1 記憶完了
+//             Miru1 正解・解説 表示, Sakujo1 記憶完了, Kiroku 学習の記録 (the records window)
 //   FullTextBox  the 全文を表示 box; FullText its text
 #include "app/GrowingLayout.h"
 #include "app/Toolkit.h"
@@ -47,6 +47,14 @@ class TForm1 : public QMainWindow {
 
 public:
     explicit TForm1(Toolkit &toolkit, QWidget *parent = nullptr);
+    // The open question file, for the records window.
+    const LineList &questions() const { return drill.lines(); }
+    // The learner's history, once the first file is opened; null before.
+    ProgressStore *learnerHistory() const { return history.get(); }
+
+signals:
+    // After each answer recorded in the learner's history.
+    void answerRecorded();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -75,6 +83,7 @@ private:
     void FukushuClick();
     void PronounceClick();
     void ReadQuestionClick();
+    void KirokuClick();
     void KakudaiClick() { zoomTo(growth.zoom() + 25); }
     void ShukushouClick() { zoomTo(growth.zoom() - 25); }
     void HyoujunClick() { zoomTo(100); }
@@ -137,6 +146,7 @@ private:
     QAction *Uwagaki, *Awaseru, *Zenbun, *Miru1, *Sakujo1;
     QDialog *FullTextBox = nullptr;
     QTextBrowser *FullText = nullptr;
+    QAction *Kiroku;
 
     QString fileName;
     QByteArray baseTitle;

@@ -26,6 +26,11 @@ check "executable" test -x "$root/bin/pirumo"
 plugin="$(find "$root/lib" -path '*/pirumo/libpirumo_audio.so' 2>/dev/null | head -1)"
 check "audio plug-in in the program's library folder" test -f "$plugin"
 check "program links no audio library" bash -c "! ldd '$root/bin/pirumo' | grep -q -i -E 'multimedia|pulse'"
+# The records window's charts come in a plug-in loaded when the window opens;
+# the program itself links no Qt Charts.
+charts="$(find "$root/lib" -path '*/pirumo/libpirumo_charts.so' 2>/dev/null | head -1)"
+check "charts plug-in in the program's library folder" test -f "$charts"
+check "program links no Qt Charts" bash -c "! ldd '$root/bin/pirumo' | grep -q -i charts"
 for f in help.txt seikai.wav gotou.wav eigo.dat; do
   check "working file $f" test -s "$data/$f"
 done

@@ -156,6 +156,23 @@ private slots:
 
     // Another instance holding the write lock makes an answer wait; then
     // both are kept, and the question's schedule counts both.
+    // A file of the first version gets the later indexes and keeps its answers.
+    void upgrade()
+    {
+        ScriptedToolkit toolkit;
+        ProgressStore(path()).record(7, u"a.dat"_s, true, 900, toolkit.now());
+        for (const QString &step : {u"DROP INDEX review_log_at"_s, u"DROP INDEX review_log_key"_s,
+                                    u"CREATE INDEX review_log_key ON review_log (key, at_ms)"_s,
+                                    u"PRAGMA user_version = 1"_s})
+            query(path(), step);
+        ProgressStore store(path());
+        QVERIFY(store.open());
+        QCOMPARE(query(path(), u"PRAGMA user_version"_s).toInt(), 2);
+        QCOMPARE(query(path(), u"SELECT count(*) FROM sqlite_master WHERE sql LIKE '%(key, at_ms, grade)'"
+                               " OR name = 'review_log_at'"_s).toInt(), 2);
+        QCOMPARE(store.memory(7)->reps, 1);
+    }
+
     void twoWriters()
     {
         ScriptedToolkit toolkit;
