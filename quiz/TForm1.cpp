@@ -436,7 +436,7 @@ void TForm1::HozonClick()
     if (!path)
         return;
     // The caption names the file only once the lines are in it.
-    drill.lines().Save(*path);
+    saveQuestionFile(tk, this, drill.lines(), *path);
     fileName = *path;
     setWindowCaption(this, fileCaption());
     showRecent(WindowSettings::addRecentFile(fileName));
@@ -447,7 +447,7 @@ void TForm1::UwagakiClick()
     if (fileName.isEmpty())
         HozonClick();
     else
-        drill.lines().Save(fileName);
+        saveQuestionFile(tk, this, drill.lines(), fileName);
 }
 
 void TForm1::SakujoClick()
