@@ -410,7 +410,7 @@ void TForm2::Import1Click()
         return;
     CsvRecords csv;
     tk.withProgress(this, fileNameOf(*path) + u" をインポートしています…"_s, [&](const Progress &progress) {
-        csv = recordsFromCsv(readRegularFile(*path, partOf(progress, 0, 2)), partOf(progress, 1, 2));
+        csv = recordsFromCsv(readRegularFile(*path, progress), partOf(progress, 1, 2));
     });
     LineList imported = newFileTemplate;
     imported.Put(0, toSjis(QFileInfo(*path).completeBaseName()));
