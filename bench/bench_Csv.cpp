@@ -96,9 +96,7 @@ QList<QByteArray> shortRows(int rows)
 
 int main(int argc, char **argv)
 {
-    smoke = takeSmokeFlag(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!startBenchmarks(argc, argv))
         return 1;
     QTemporaryDir dir;
     folder = dir.path();

@@ -2,7 +2,6 @@
 #include "app/Exceptions.h"
 #include "app/Sjis.h"
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
 #include <optional>
 #include <csv.h>
@@ -15,7 +14,7 @@ const QStringList csvColumns{u"分野"_s, u"問題文"_s, u"正答"_s, u"誤答1
 namespace {
 constexpr qsizetype fields = 7;
 // How much text is parsed, and how many lines are written, between two
-// reports of progress; how much is checked at once for bytes that are no text.
+// reports of progress; how much UTF-8 is checked at once.
 constexpr qsizetype parseStep = qsizetype(1) << 20;
 constexpr qsizetype writeStep = qsizetype(1) << 14;
 constexpr qsizetype checkPiece = qsizetype(1) << 14;
@@ -37,15 +36,6 @@ struct Place {
 QString byteName(char byte)
 {
     return u"0x"_s + QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
-}
-
-// Whether Shift-JIS holds `text`: it is written without a fault and reads back
-// the same.
-bool sjisHolds(const QString &text)
-{
-    QStringEncoder encoder("windows-31j");
-    const QByteArray bytes = encoder(text);
-    return !encoder.hasError() && fromSjis(bytes) == text;
 }
 
 bool namesColumns(const QList<QByteArray> &row)
@@ -164,45 +154,27 @@ bool isUtf8(QByteArrayView bytes)
     return !decoder.hasError();
 }
 
-// Whether the Shift-JIS bytes read as characters without a fault and come back
-// as themselves: a file could not keep one of a character's two codes.
-bool isSjisText(QByteArrayView bytes)
-{
-    QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-    const QString text = decoder(bytes);
-    QStringEncoder encoder("windows-31j");
-    const QByteArray back = encoder(text);
-    return !decoder.hasError() && !encoder.hasError() && back == bytes;
-}
-
-bool sjisHoldsUtf8(QByteArrayView bytes)
-{
-    return sjisHolds(QString::fromUtf8(bytes));
-}
-
-// The offset of the first character of `text` that `isText` refuses, as the
-// decoder of `codec` delimits characters.
-qsizetype faultIn(QByteArrayView text, const char *codec, bool (*isText)(QByteArrayView))
+// The offset of the first broken sequence in the UTF-8 `text`.
+qsizetype brokenIn(QByteArrayView text)
 {
     // The decoder gives a character out once its last byte is in.
-    QStringDecoder decoder(codec);
+    QStringDecoder decoder(QStringDecoder::Utf8);
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i)
         if (!QString(decoder(text.sliced(i, 1))).isEmpty() || decoder.hasError()) {
-            if (decoder.hasError() || !isText(text.sliced(start, i + 1 - start)))
+            if (decoder.hasError())
                 return start;
             start = i + 1;
         }
     return std::min(start, text.size() - 1); // a character cut off at the end
 }
 
-// The offset of the first character of `text` that `isText` refuses, or -1.
-// The text is checked in pieces, each ending after a byte below 0x40, which
-// is part of no longer character in UTF-8 or Shift-JIS: a fault costs the
-// same wherever it is, and only its piece is checked character by character.
-qsizetype firstFault(QByteArrayView text, const char *codec, bool (*isText)(QByteArrayView))
+// The offset of the first broken sequence in the UTF-8 `text`, or -1. The
+// text is checked in pieces, each ending after an ASCII byte: a fault costs
+// the same wherever it is, and only its piece is checked byte by byte.
+qsizetype firstBrokenUtf8(QByteArrayView text)
 {
-    const auto endsCharacter = [&](qsizetype i) { return uchar(text[i]) < 0x40; };
+    const auto endsCharacter = [&](qsizetype i) { return uchar(text[i]) < 0x80; };
     for (qsizetype from = 0, to; from < text.size(); from = to) {
         to = std::min(from + checkPiece, text.size());
         qsizetype end = to;
@@ -214,8 +186,8 @@ qsizetype firstFault(QByteArrayView text, const char *codec, bool (*isText)(QByt
             while (to < text.size() && !endsCharacter(to++)) {
             }
         const QByteArrayView piece = text.sliced(from, to - from);
-        if (!isText(piece))
-            return from + faultIn(piece, codec, isText);
+        if (!isUtf8(piece))
+            return from + brokenIn(piece);
     }
     return -1;
 }
@@ -248,11 +220,11 @@ CsvRecords recordsFromCsv(QByteArrayView bytes, const Progress &progress)
     // Only the text before a control character is read as characters.
     const qsizetype control = std::find_if(bytes.begin(), bytes.end(), isControl) - bytes.begin();
     const QByteArrayView text = bytes.first(control);
-    const qsizetype brokenUtf8 = firstFault(text, "UTF-8", isUtf8);
+    const qsizetype brokenUtf8 = firstBrokenUtf8(text);
     bool utf8 = brokenUtf8 < 0;
     qsizetype fault = brokenUtf8;
     if (!utf8) {
-        const qsizetype sjisFault = firstFault(text, "windows-31j", isSjisText);
+        const qsizetype sjisFault = decodeSjis(text);
         // UTF-8 characters before a broken sequence, in a text that is no
         // Shift-JIS either, make it UTF-8 with a fault there.
         const QByteArrayView before = text.first(brokenUtf8);
@@ -270,16 +242,15 @@ CsvRecords recordsFromCsv(QByteArrayView bytes, const Progress &progress)
     }
     QByteArray converted;
     if (utf8) {
-        if (const qsizetype at = firstFault(bytes, "UTF-8", sjisHoldsUtf8); at >= 0) {
-            const char32_t c = QString::fromUtf8(bytes.sliced(at).first(std::min<qsizetype>(4, bytes.size() - at)))
-                                   .toUcs4()
-                                   .constFirst();
-            fail(placeOf(bytes, at), u"「%1」(U+%2) は Shift-JIS で表せない文字です"_s.arg(
-                                         QString::fromUcs4(&c, 1), QString::number(c, 16).toUpper().rightJustified(4, u'0')));
-        }
         // The CSV's own marks are ASCII, which no Shift-JIS character holds,
         // so the whole text is read in Shift-JIS.
-        converted = toSjis(QString::fromUtf8(bytes));
+        const QString whole = QString::fromUtf8(bytes);
+        if (const qsizetype at = encodeSjis(whole, &converted); at >= 0) {
+            const QStringView character = QStringView(whole).sliced(at).first(whole[at].isHighSurrogate() ? 2 : 1);
+            fail(placeOf(bytes, QStringView(whole).first(at).toUtf8().size()),
+                 u"「%1」(U+%2) は Shift-JIS で表せない文字です"_s.arg(
+                     character, QString::number(character.toUcs4().constFirst(), 16).toUpper().rightJustified(4, u'0')));
+        }
         bytes = converted;
     }
     Reader reader;
@@ -307,7 +278,8 @@ QByteArray csvFromRecords(const QList<QByteArray> &records, const Progress &prog
         appendField(sjis, line);
         sjis += i % fields == fields - 1 ? "\r\n" : ",";
     }
-    if (const qsizetype at = firstFault(sjis, "windows-31j", isSjisText); at >= 0)
+    QString text;
+    if (const qsizetype at = decodeSjis(sjis, &text); at >= 0)
         fail(placeOf(sjis, at), cannotWrite(sjis[at]));
-    return bom + fromSjis(sjis).toUtf8();
+    return bom + text.toUtf8();
 }
