@@ -3,6 +3,7 @@
 #include "quiz/SpeechText.h"
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -268,8 +269,16 @@ void QtToolkit::withProgress(QWidget *owner, const QString &text,
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setValue(0);
+    QElapsedTimer clock;
+    clock.start();
     work([&](qint64 done, qint64 total) {
         dialog.setValue(total > 0 ? int(std::clamp<qint64>(done * steps / total, 0, steps)) : 0);
+        // Also while the work only waits (a total of 0, the same value again),
+        // which the dialog's own timing does not count: 中止 must be reachable.
+        if (!dialog.isVisible() && clock.elapsed() >= dialog.minimumDuration())
+            dialog.show();
+        if (dialog.isVisible())
+            QCoreApplication::processEvents();
         return !dialog.wasCanceled();
     });
 }

@@ -26,10 +26,10 @@ void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// The question lines as the editor holds them after the header block.
-QList<QByteArray> recordsOf(const QList<QByteArray> &lines)
+// The question lines after the header block, as a line list joins them.
+QByteArray recordsOf(const QList<QByteArray> &lines)
 {
-    return lines.mid(7, (lines.size() - 7) / 7 * 7);
+    return questionFile(lines.mid(7));
 }
 
 double readAndDecode(const QString &path, const char *codec)
@@ -70,10 +70,10 @@ void exportCsv(benchmark::State &state, const QList<QByteArray> &lines)
         state,
         [&] {
             return secondsOf([&] {
-                QList<QByteArray> records;
-                for (int i = 7; i + 7 <= list.Count(); ++i)
-                    records << list.Get(i);
-                writeWholeFile(path, csvFromRecords(records));
+                LineList records = list;
+                for (int k = 0; k < 7; ++k)
+                    records.Delete(0);
+                writeWholeFile(path, csvFromRecords(records.joined()));
             });
         },
         [&] {

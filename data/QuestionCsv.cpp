@@ -1,9 +1,11 @@
 #include "data/QuestionCsv.h"
 #include "app/Exceptions.h"
 #include "app/Sjis.h"
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <algorithm>
 #include <optional>
+#include <vector>
 #include <csv.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -38,62 +40,76 @@ QString byteName(char byte)
     return u"0x"_s + QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
 }
 
-bool namesColumns(const QList<QByteArray> &row)
-{
-    if (row.size() < fields)
-        return false;
-    for (qsizetype c = 0; c < fields; ++c) {
-        const QString name = fromSjis(row[c]).trimmed();
-        if (name != csvColumns[c] && name.compare(englishColumns[c], Qt::CaseInsensitive) != 0)
-            return false;
-    }
-    return true;
-}
-
-// A field as one line of a record: a line break becomes one blank, as in the
-// editor's boxes.
-QByteArray recordLine(QByteArray field)
-{
-    if (field.contains('\r') || field.contains('\n'))
-        field.replace("\r\n", " ").replace('\r', ' ').replace('\n', ' ');
-    return field;
-}
-
 // The rows of a Shift-JIS text, handled as each ends so that the text is
-// never held twice. A fault is kept, not thrown through the C parser, and the
-// rows after it are only counted.
+// never held twice and no field is a buffer of its own. A fault is kept, not
+// thrown through the C parser, and the rows after it are only counted.
 struct Reader {
     bool keep = false; // false: rows are only counted, to find a place
     bool headed = false;
     qsizetype rows = 0;
-    QList<QByteArray> row;
+    QByteArray row;               // the current row's first seven fields, one after another
+    std::vector<qsizetype> ends;  // where each of its fields ends in `row`
     CsvRecords read;
     std::optional<std::pair<Place, QString>> fault;
 
-    Place here() const { return {rows + 1, row.size() + 1}; }
+    Place here() const { return {rows + 1, qsizetype(ends.size()) + 1}; }
+    QByteArrayView field(qsizetype c) const
+    {
+        const qsizetype from = c ? ends[size_t(c - 1)] : 0;
+        return QByteArrayView(row).sliced(from, ends[size_t(c)] - from);
+    }
+    void endField(QByteArrayView text)
+    {
+        if (keep && qsizetype(ends.size()) < fields)
+            row += text;
+        ends.push_back(row.size());
+    }
+    bool namesColumns() const
+    {
+        for (qsizetype c = 0; c < fields; ++c) {
+            const QString name = fromSjis(field(c)).trimmed();
+            if (name != csvColumns[c] && name.compare(englishColumns[c], Qt::CaseInsensitive) != 0)
+                return false;
+        }
+        return true;
+    }
     void endRow()
     {
-        QList<QByteArray> done = std::exchange(row, {});
+        const qsizetype count = qsizetype(ends.size());
         ++rows;
-        // A spreadsheet writes a blank row as one of empty fields.
-        if (!keep || fault || std::all_of(done.cbegin(), done.cend(), [](const QByteArray &f) { return f.isEmpty(); }))
+        const auto next = qScopeGuard([this] {
+            row.resize(0);
+            ends.clear();
+        });
+        // A spreadsheet writes a blank row as one of empty fields; a row
+        // without a question in its seven columns is as blank.
+        if (!keep || fault || ends[size_t(std::min(count, fields) - 1)] == 0)
             return;
-        if (!std::exchange(headed, true) && namesColumns(done))
+        if (!std::exchange(headed, true) && count >= fields && namesColumns())
             return;
-        if (done.size() < fields) {
-            fault = {{rows, done.size() + 1},
-                     u"1 行には 7 項目 (%1) が要りますが、この行は %2 項目です"_s.arg(csvColumns.join(u'、')).arg(done.size())};
+        if (count < fields) {
+            fault = {{rows, count + 1},
+                     u"1 行には 7 項目 (%1) が要りますが、この行は %2 項目です"_s.arg(csvColumns.join(u'、')).arg(count)};
             return;
         }
-        read.widerRows += done.size() > fields;
-        for (qsizetype c = 0; c < fields; ++c)
-            read.records << recordLine(std::move(done[c]));
+        read.widerRows += count > fields;
+        ++read.questions;
+        for (qsizetype c = 0; c < fields; ++c) {
+            const QByteArrayView text = field(c);
+            // A record's field is one line of the file: a line break becomes
+            // one blank, as in the editor's boxes.
+            if (text.contains('\r') || text.contains('\n'))
+                read.lines += text.toByteArray().replace("\r\n", " ").replace('\r', ' ').replace('\n', ' ');
+            else
+                read.lines += text;
+            read.lines += "\r\n";
+        }
     }
 };
 
 void endField(void *data, size_t size, void *reader)
 {
-    static_cast<Reader *>(reader)->row.append(QByteArray(static_cast<const char *>(data), qsizetype(size)));
+    static_cast<Reader *>(reader)->endField(QByteArrayView(static_cast<const char *>(data), qsizetype(size)));
 }
 
 void endRow(int, void *reader)
@@ -194,7 +210,7 @@ qsizetype firstBrokenUtf8(QByteArrayView text)
 
 // In quotes, its quotes doubled, where the field holds a comma, a quote or a
 // line break.
-void appendField(QByteArray &out, const QByteArray &field)
+void appendField(QByteArray &out, QByteArrayView field)
 {
     if (std::none_of(field.begin(), field.end(),
                      [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; })) {
@@ -259,20 +275,23 @@ CsvRecords recordsFromCsv(QByteArrayView bytes, const Progress &progress)
         fail(reader.here(), u"引用符 \" の使い方が正しくありません (\" を含む項目は全体を \" で囲み、中の \" は \"\" と書きます)"_s);
     if (reader.fault)
         fail(reader.fault->first, reader.fault->second);
-    if (reader.read.records.isEmpty())
+    if (reader.read.questions == 0)
         throw Exception(u"CSV に問題が 1 問もありません"_s);
     return std::move(reader.read);
 }
 
-QByteArray csvFromRecords(const QList<QByteArray> &records, const Progress &progress)
+QByteArray csvFromRecords(QByteArrayView lines, const Progress &progress)
 {
     // Written in Shift-JIS and converted at once, as an import reads.
     QByteArray sjis = toSjis(csvColumns.join(u',')) + "\r\n";
-    const qsizetype lines = records.size() / fields * fields;
-    for (qsizetype i = 0; i < lines; ++i) {
-        if (progress && i % writeStep == 0 && !progress(i, lines))
+    sjis.reserve(sjis.size() + lines.size() + lines.size() / 4);
+    const qsizetype count = std::count(lines.begin(), lines.end(), '\n') / fields * fields;
+    for (qsizetype i = 0, from = 0; i < count; ++i) {
+        if (progress && i % writeStep == 0 && !progress(from, lines.size()))
             throw Cancelled();
-        const QByteArray &line = records[i];
+        const qsizetype end = lines.indexOf('\n', from);
+        const QByteArrayView line = lines.sliced(from, end - 1 - from);
+        from = end + 1;
         if (const auto at = std::find_if(line.begin(), line.end(), isControl); at != line.end())
             fail({i / fields + 2, i % fields + 1}, cannotWrite(*at));
         appendField(sjis, line);

@@ -10,10 +10,12 @@
 // The column names of the row that heads an exported file.
 extern const QStringList csvColumns;
 
-// What an import reads: the records (seven Shift-JIS lines each), and how
-// many rows had columns after the seventh, which are left out.
+// What an import reads: the records' lines (seven Shift-JIS lines a
+// question), each followed by CR LF as in a question file, and how many rows
+// had columns after the seventh, which are left out.
 struct CsvRecords {
-    QList<QByteArray> records;
+    QByteArray lines;
+    qsizetype questions = 0;
     qsizetype widerRows = 0;
 };
 
@@ -28,9 +30,10 @@ struct CsvRecords {
 // `progress` hears of it and may cancel it.
 CsvRecords recordsFromCsv(QByteArrayView bytes, const Progress &progress = {});
 
-// The CSV text in UTF-8 for `records` (seven Shift-JIS lines each, any
-// incomplete last record left out): the heading row, with a byte-order mark in
+// The CSV text in UTF-8 for the records' `lines` (seven Shift-JIS lines a
+// question, each followed by CR LF and holding neither CR nor LF, as a line
+// list joins them; an incomplete last record left out): the heading row, with a byte-order mark in
 // front, then one row per record, fields quoted where they must be, each row
 // ended by CR LF. A line whose bytes would not come back the same through the
 // CSV throws an Exception naming its row and column.
-QByteArray csvFromRecords(const QList<QByteArray> &records, const Progress &progress = {});
+QByteArray csvFromRecords(QByteArrayView lines, const Progress &progress = {});

@@ -412,10 +412,9 @@ void TForm2::Import1Click()
     tk.withProgress(this, fileNameOf(*path) + u" をインポートしています…"_s, [&](const Progress &progress) {
         csv = recordsFromCsv(readRegularFile(*path, progress), partOf(progress, 1, 2));
     });
-    LineList imported = newFileTemplate;
+    LineList imported = LineList::split(newFileTemplate.joined() + csv.lines);
     imported.Put(0, toSjis(QFileInfo(*path).completeBaseName()));
-    imported.Put(2, intToText(qint32(csv.records.size() / 7)));
-    imported.InsertBlock(7, csv.records);
+    imported.Put(2, intToText(qint32(csv.questions)));
     // Not saved yet: the save dialog proposes a question file beside the CSV.
     fileName = besideWithSuffix(*path, u".dat"_s);
     showNewFile(imported);
@@ -428,12 +427,12 @@ void TForm2::Import1Click()
 
 void TForm2::Export1Click()
 {
-    QList<QByteArray> records;
-    for (int i = 7; i < 7 * (total() + 1); ++i)
-        records << questionList.Get(i);
+    LineList records = questionList;
+    for (int k = 0; k < 7 && records.Count(); ++k)
+        records.Delete(0);
     QByteArray text;
     tk.withProgress(this, u"CSV を作っています…"_s,
-                    [&](const Progress &progress) { text = csvFromRecords(records, progress); });
+                    [&](const Progress &progress) { text = csvFromRecords(records.joined(), progress); });
     if (!fileName.isEmpty())
         CsvSaveDialog.fileName = besideWithSuffix(fileName, u".csv"_s);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))

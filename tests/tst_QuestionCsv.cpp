@@ -16,6 +16,12 @@ Lines sjisLines(const QStringList &texts)
     return lines;
 }
 
+// Lines as a question file holds them, each followed by CR LF.
+QByteArray joined(const Lines &lines)
+{
+    return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
+}
+
 // The message of the Exception that `read` throws; empty when none is thrown.
 template <class F> QString failure(F read)
 {
@@ -52,7 +58,7 @@ private slots:
         QTest::newRow("Shift-JIS, English heading, blank lines") << toSjis(u"Category,Question,Correct answer,Wrong answer 1,Wrong answer 2,Wrong answer 3,Explanation\n\n名詞,りんご,①,ｶﾀ,髙,x,説明\n\na,b,c,d,e,f,g\n"_s)
             << u"名詞|りんご|①|ｶﾀ|髙|x|説明|a|b|c|d|e|f|g"_s << QString();
         QTest::newRow("six fields") << QByteArray("a,b,c,d,e,f\r\n") << QString() << count.arg(1).arg(7).arg(6);
-        QTest::newRow("eighth field left out, empty rows skipped") << QByteArray("a,b,c,d,e,f,g\r\n,,,,,,\r\n\"\",\r\nh,i,j,k,l,m,n,o\r\n")
+        QTest::newRow("eighth field left out, empty rows skipped") << QByteArray("a,b,c,d,e,f,g\r\n,,,,,,\r\n\"\",\r\n,,,,,,,notes\r\nh,i,j,k,l,m,n,o\r\n")
             << u"a|b|c|d|e|f|g|h|i|j|k|l|m|n"_s << QString();
         QTest::newRow("emoji") << u"a,b,c,d,e,f,g\r\na,b,c,d,e😀,f,g\r\n"_s.toUtf8() << QString()
             << where.arg(2).arg(5) + u"「😀」(U+1F600) は Shift-JIS で表せない文字です"_s;
@@ -75,9 +81,9 @@ private slots:
         QFETCH(QByteArray, csv);
         QFETCH(QString, records);
         QFETCH(QString, error);
-        Lines read;
-        QCOMPARE(failure([&] { read = recordsFromCsv(csv).records; }), error);
-        QCOMPARE(read, error.isEmpty() ? sjisLines(records.split(u'|')) : Lines());
+        QByteArray read;
+        QCOMPARE(failure([&] { read = recordsFromCsv(csv).lines; }), error);
+        QCOMPARE(read, error.isEmpty() ? joined(sjisLines(records.split(u'|'))) : QByteArray());
     }
 
     // Exported records come back byte for byte; a line the CSV cannot carry is refused.
@@ -101,11 +107,11 @@ private slots:
         QFETCH(QByteArray, row);
         QFETCH(QString, error);
         QByteArray csv;
-        QCOMPARE(failure([&] { csv = csvFromRecords(record + Lines{"partial"}); }), error);
+        QCOMPARE(failure([&] { csv = csvFromRecords(joined(record + Lines{"partial"})); }), error);
         if (!error.isEmpty())
             return;
         QCOMPARE(csv, "\xEF\xBB\xBF" + csvColumns.join(u',').toUtf8() + "\r\n" + row + "\r\n");
-        QCOMPARE(recordsFromCsv(csv).records, record);
+        QCOMPARE(recordsFromCsv(csv).lines, joined(record));
     }
 };
 
