@@ -163,13 +163,6 @@ bool isControl(char c)
     return (uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
 }
 
-bool isUtf8(QByteArrayView bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(bytes);
-    return !decoder.hasError();
-}
-
 // The offset of the first broken sequence in the UTF-8 `text`.
 qsizetype brokenIn(QByteArrayView text)
 {
@@ -185,11 +178,16 @@ qsizetype brokenIn(QByteArrayView text)
     return std::min(start, text.size() - 1); // a character cut off at the end
 }
 
-// The offset of the first broken sequence in the UTF-8 `text`, or -1. The
-// text is checked in pieces, each ending after an ASCII byte: a fault costs
-// the same wherever it is, and only its piece is checked byte by byte.
-qsizetype firstBrokenUtf8(QByteArrayView text)
+// The offset of the first broken sequence in the UTF-8 `text`, or -1; `out`
+// is set to the characters before the piece that holds it. The text is read
+// in pieces, each ending after an ASCII byte: a fault costs the same wherever
+// it is, a text of another encoding is given up at its first piece, and only
+// the piece that holds the fault is read byte by byte.
+qsizetype firstBrokenUtf8(QByteArrayView text, QString &out)
 {
+    out.resize(text.size()); // no more UTF-16 units than bytes
+    QChar *write = out.data();
+    const auto done = qScopeGuard([&] { out.truncate(write - out.constData()); });
     const auto endsCharacter = [&](qsizetype i) { return uchar(text[i]) < 0x80; };
     for (qsizetype from = 0, to; from < text.size(); from = to) {
         to = std::min(from + checkPiece, text.size());
@@ -202,8 +200,12 @@ qsizetype firstBrokenUtf8(QByteArrayView text)
             while (to < text.size() && !endsCharacter(to++)) {
             }
         const QByteArrayView piece = text.sliced(from, to - from);
-        if (!isUtf8(piece))
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QChar *const written = decoder.appendToBuffer(write, piece);
+        if (decoder.hasError())
             return from + brokenIn(piece);
+        write = written;
     }
     return -1;
 }
@@ -236,7 +238,8 @@ CsvRecords recordsFromCsv(QByteArrayView bytes, const Progress &progress)
     // Only the text before a control character is read as characters.
     const qsizetype control = std::find_if(bytes.begin(), bytes.end(), isControl) - bytes.begin();
     const QByteArrayView text = bytes.first(control);
-    const qsizetype brokenUtf8 = firstBrokenUtf8(text);
+    QString whole;
+    const qsizetype brokenUtf8 = firstBrokenUtf8(text, whole);
     bool utf8 = brokenUtf8 < 0;
     qsizetype fault = brokenUtf8;
     if (!utf8) {
@@ -260,7 +263,6 @@ CsvRecords recordsFromCsv(QByteArrayView bytes, const Progress &progress)
     if (utf8) {
         // The CSV's own marks are ASCII, which no Shift-JIS character holds,
         // so the whole text is read in Shift-JIS.
-        const QString whole = QString::fromUtf8(bytes);
         if (const qsizetype at = encodeSjis(whole, &converted); at >= 0) {
             const QStringView character = QStringView(whole).sliced(at).first(whole[at].isHighSurrogate() ? 2 : 1);
             fail(placeOf(bytes, QStringView(whole).first(at).toUtf8().size()),
@@ -269,8 +271,11 @@ CsvRecords recordsFromCsv(QByteArrayView bytes, const Progress &progress)
         }
         bytes = converted;
     }
+    whole.clear();
     Reader reader;
     reader.keep = true;
+    // A field's comma becomes a line's CR LF: room for a field of two bytes.
+    reader.read.lines.reserve(bytes.size() + bytes.size() / 2);
     if (!parse(bytes, reader, true, progress))
         fail(reader.here(), u"引用符 \" の使い方が正しくありません (\" を含む項目は全体を \" で囲み、中の \" は \"\" と書きます)"_s);
     if (reader.fault)
