@@ -73,11 +73,15 @@ const Codes &codes()
 }
 } // namespace
 
-qsizetype decodeSjis(QByteArrayView bytes, QString *out)
+qsizetype decodeSjis(QByteArrayView bytes, QByteArray *utf8)
 {
     const Codes &c = codes();
-    QString text(out ? bytes.size() : 0, Qt::Uninitialized);
-    char16_t *const start = reinterpret_cast<char16_t *>(text.data()), *to = start;
+    // A character of one or two bytes takes at most three in UTF-8; the room
+    // not written is never touched.
+    const qsizetype kept = utf8 ? utf8->size() : 0;
+    if (utf8)
+        utf8->resize(kept + 3 * bytes.size());
+    char *to = utf8 ? utf8->data() + kept : nullptr;
     qsizetype i = 0, fault = -1;
     while (i < bytes.size()) {
         const uchar b = uchar(bytes[i]);
@@ -87,14 +91,22 @@ qsizetype decodeSjis(QByteArrayView bytes, QString *out)
             fault = i;
             break;
         }
-        if (out)
-            *to++ = ch;
         i += pair ? 2 : 1;
+        if (!to)
+            continue;
+        if (ch < 0x80) {
+            *to++ = char(ch);
+        } else if (ch < 0x800) {
+            *to++ = char(0xC0 | ch >> 6);
+            *to++ = char(0x80 | (ch & 0x3F));
+        } else {
+            *to++ = char(0xE0 | ch >> 12);
+            *to++ = char(0x80 | (ch >> 6 & 0x3F));
+            *to++ = char(0x80 | (ch & 0x3F));
+        }
     }
-    if (out) {
-        text.truncate(to - start);
-        *out = std::move(text);
-    }
+    if (utf8)
+        utf8->truncate(to - utf8->constData());
     return fault;
 }
 

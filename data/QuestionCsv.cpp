@@ -302,8 +302,8 @@ QByteArray csvFromRecords(QByteArrayView lines, const Progress &progress)
         appendField(sjis, line);
         sjis += i % fields == fields - 1 ? "\r\n" : ",";
     }
-    QString text;
-    if (const qsizetype at = decodeSjis(sjis, &text); at >= 0)
+    QByteArray utf8(bom);
+    if (const qsizetype at = decodeSjis(sjis, &utf8); at >= 0)
         fail(placeOf(sjis, at), cannotWrite(sjis[at]));
-    return bom + text.toUtf8();
+    return utf8;
 }
