@@ -4,11 +4,13 @@
 #include "quiz/SpeechText.h"
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -251,6 +253,33 @@ void QtToolkit::stopSpeaking()
     // Nothing plays before the output is there.
     if (output)
         output->stop();
+}
+
+void QtToolkit::withProgress(QWidget *owner, const QString &text,
+                             const std::function<void(const Progress &)> &work)
+{
+    constexpr int steps = 1000;
+    QProgressDialog dialog(text, u"中止"_s, 0, steps, owner);
+    dialog.setWindowTitle(QApplication::applicationName());
+    // Modal to the whole program: while the dialog keeps the program
+    // answering, no other command may start in either window.
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(500);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setValue(0);
+    QElapsedTimer clock;
+    clock.start();
+    work([&](qint64 done, qint64 total) {
+        dialog.setValue(total > 0 ? int(std::clamp<qint64>(done * steps / total, 0, steps)) : 0);
+        // Also while the work only waits (a total of 0, the same value again),
+        // which the dialog's own timing does not count: 中止 must be reachable.
+        if (!dialog.isVisible() && clock.elapsed() >= dialog.minimumDuration())
+            dialog.show();
+        if (dialog.isVisible())
+            QCoreApplication::processEvents();
+        return !dialog.wasCanceled();
+    });
 }
 
 void QtToolkit::openAddress(const QString &address)

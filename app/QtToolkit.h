@@ -35,6 +35,8 @@ public:
     void stopSpeaking() override;
     bool canSpeak() override;
     QDateTime now() override { return QDateTime::currentDateTimeUtc(); }
+    void withProgress(QWidget *owner, const QString &text,
+                      const std::function<void(const Progress &)> &work) override;
 
     // Where a bare sound name is found: the current folder first, then the
     // folder the program was started in (a dialog may have changed the current

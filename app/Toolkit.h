@@ -2,8 +2,10 @@
 // What the windows ask of the desktop. The windows never open a message box, a
 // file dialog, a sound or an address themselves: they ask this interface, which
 // the program implements with Qt (QtToolkit) and the tests with a script.
+#include "data/FileAccess.h"
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -49,6 +51,11 @@ public:
     virtual bool canSpeak() = 0;
     // The time, in UTC: the system clock, scripted in tests.
     virtual QDateTime now() = 0;
+    // Runs `work` on a file, handing it the Progress of a dialog owned by
+    // `owner` that says `text` and has 中止. The dialog shows only once the
+    // work has taken half a second; after 中止 the Progress returns false.
+    virtual void withProgress(QWidget *owner, const QString &text,
+                              const std::function<void(const Progress &)> &work) = 0;
 
     // Runs `dialog`; on OK its file name becomes the chosen path, as a dialog
     // that keeps its last answer does.

@@ -65,3 +65,10 @@ benchmark::internal::Benchmark *set(benchmark::internal::Benchmark *b, int itera
         return b->Iterations(1)->Repetitions(1);
     return iterations ? b->Iterations(iterations) : b;
 }
+
+bool startBenchmarks(int &argc, char **argv)
+{
+    smoke = takeSmokeFlag(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    return !benchmark::ReportUnrecognizedArguments(argc, argv);
+}

@@ -50,6 +50,9 @@ void paired(benchmark::State &state, Case runCase, Floor runFloor)
 // to check the benchmark code rather than to measure. `smoke` tells which.
 bool takeSmokeFlag(int &argc, char **argv);
 extern bool smoke;
+// Takes the smoke flag, then hands the rest to Google Benchmark; false when
+// an argument is not known.
+bool startBenchmarks(int &argc, char **argv);
 
 // Sets a benchmark up as all of ours are: times in milliseconds, taken by the
 // benchmark itself; once in a smoke run, else `iterations` times when given.

@@ -447,9 +447,7 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--load-memory") == 0)
         return loadMemoryChild(argv[2]);
-    smoke = takeSmokeFlag(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!startBenchmarks(argc, argv))
         return 1;
     QTemporaryDir dir;
     folder = dir.path();

@@ -48,6 +48,14 @@ ROWS = [
     ("  opening that store", "time", "progress/open", "progress/open:floor", None, None),
     ("records window opens on that history", "time", "records/open", "records/open:floor", 3.0, 300 * MS),
     ("  its first opening, loading the charts' plug-in", "time", "records/open:first", "records/open:floor", None, None),
+    # at least 50 MB/s: 100 MB in under 2 s
+    ("CSV import, 100 MB Shift-JIS", "time", "csv/import/100MB", "csv/import/100MB:floor", 2.5, 2.0),
+    ("CSV import, 100 MB UTF-8", "time", "csv/import/100MB-UTF-8", "csv/import/100MB-UTF-8:floor", 2.5, 2.0),
+    ("CSV import, 100 MB, a bad byte at the end", "time", "csv/import/100MB-bad-byte-at-end",
+     "csv/import/100MB-bad-byte-at-end:floor", 2.5, 2.0),
+    ("CSV export, 100 MB", "time", "csv/export/100MB", "csv/export/100MB:floor", 2.5, 2.0),
+    ("CSV import, 1,000,000 rows", "time", "csv/import/1M-rows", "csv/import/1M-rows:floor", None, None),
+    ("CSV export, 1,000,000 rows", "time", "csv/export/1M-rows", "csv/export/1M-rows:floor", None, None),
 ]
 
 SUFFIX = re.compile(r"^(iterations:\d+|repeats:\d+|min_time:[\d.]+|real_time|manual_time)$")

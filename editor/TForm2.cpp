@@ -78,6 +78,18 @@ QString besideWithSuffix(const QString &path, const QString &suffix)
     return file.dir().filePath(file.completeBaseName() + suffix);
 }
 
+// The reports of `progress` for one of `parts` steps of a work, as the
+// `part`th of them (from 0).
+Progress partOf(const Progress &progress, int part, int parts)
+{
+    return [=](qint64 done, qint64 total) { return progress(part * total + done, parts * total); };
+}
+
+QString fileNameOf(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
 // The Tab key passes over a control that is no tab stop; a click still focuses it.
 void leaveTabOrder(QWidget *control)
 {
@@ -188,6 +200,7 @@ void TForm2::FormCreate()
     for (int k = 0; k < 7; ++k)
         questionList.Insert(recordStart + k, toSjis(newFile[k]));
     newFileTemplate = questionList;
+    unsaved = false;
     ShowRecord();
 }
 
@@ -246,6 +259,7 @@ void TForm2::Open1Click()
             try {
                 loadQuestionFile(tk, this, questionList, *path);
                 fileName = *path;
+                unsaved = false;
             } catch (const EFOpenError &e) {
                 loaded = false;
                 retry = tk.messageBox(this, e.message(), u"ok"_s, Buttons::RetryCancel) == IDRETRY;
@@ -271,17 +285,21 @@ void TForm2::Button6Click()
     const auto path = tk.run(this, DialogKind::Save, SaveDialog1);
     if (!path)
         return;
+    // The caption names the file only once the lines are in it.
+    saveQuestionFile(tk, this, questionList, *path);
     fileName = *path;
+    unsaved = false;
     showFileCaption();
-    questionList.Save(fileName);
 }
 
 void TForm2::Button7Click()
 {
     if (questionList.Count() != 0
         && tk.messageBox(this, u"すべて未習 に変更します。(残り＝総問題数)"_s, u"変更"_s,
-                         Buttons::YesNoCancel) == IDYES)
+                         Buttons::YesNoCancel) == IDYES) {
         questionList.Put(2, intToText(total()));
+        unsaved = true;
+    }
     ShowRecord();
 }
 
@@ -325,6 +343,7 @@ void TForm2::Button3Click()
         questionList.InsertBlock(recordStart, added);
         remainingCount = qint32(quint32(remainingCount) + 1u);
         questionList.Put(2, intToText(remainingCount));
+        unsaved = true;
     }
     ShowRecord();
 }
@@ -340,6 +359,7 @@ void TForm2::Button4Click()
         showLine(Edit1, recordStart);
         for (int k = 0; k < 7; ++k)
             questionList.Put(recordStart + k, lineOf(block[k]));
+        unsaved = true;
         leaveTabOrder(Edit9);
     }
     Button3->setEnabled(true);
@@ -356,6 +376,7 @@ void TForm2::Button5Click()
 void TForm2::showNewFile(const LineList &list)
 {
     questionList = list;
+    unsaved = false;
     recordStart = 0;
     questionNumber = 0;
     setWindowTitle(startCaption);
@@ -368,30 +389,53 @@ void TForm2::New1Click()
     showNewFile(newFileTemplate);
 }
 
+bool TForm2::edited() const
+{
+    if (unsaved)
+        return true;
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        if (boxText(it.key()) != it->text)
+            return true;
+    return false;
+}
+
 void TForm2::Import1Click()
 {
+    if (edited()
+        && tk.messageBox(this, u"保存していない変更は失われます。インポートしますか？"_s, u"インポート"_s,
+                         Buttons::YesNoCancel) != IDYES)
+        return;
     const auto path = tk.run(this, DialogKind::Open, CsvOpenDialog);
     if (!path)
         return;
-    const QList<QByteArray> records = recordsFromCsv(readRegularFile(*path));
-    LineList imported = newFileTemplate;
+    CsvRecords csv;
+    tk.withProgress(this, fileNameOf(*path) + u" をインポートしています…"_s, [&](const Progress &progress) {
+        csv = recordsFromCsv(readRegularFile(*path, progress), partOf(progress, 1, 2));
+    });
+    LineList imported = LineList::split(newFileTemplate.joined() + csv.lines);
     imported.Put(0, toSjis(QFileInfo(*path).completeBaseName()));
-    imported.Put(2, intToText(qint32(records.size() / 7)));
-    imported.InsertBlock(7, records);
+    imported.Put(2, intToText(qint32(csv.questions)));
     // Not saved yet: the save dialog proposes a question file beside the CSV.
     fileName = besideWithSuffix(*path, u".dat"_s);
     showNewFile(imported);
+    unsaved = true;
     Button3->setEnabled(true);
+    if (csv.widerRows)
+        tk.messageBox(this, u"%1 行に 8 列目より後の項目がありました。それらは読み込んでいません。"_s.arg(csv.widerRows),
+                      u"インポート"_s, Buttons::Ok);
 }
 
 void TForm2::Export1Click()
 {
-    QList<QByteArray> records;
-    for (int i = 7; i < 7 * (total() + 1); ++i)
-        records << questionList.Get(i);
-    const QByteArray text = csvFromRecords(records);
+    LineList records = questionList;
+    for (int k = 0; k < 7 && records.Count(); ++k)
+        records.Delete(0);
+    QByteArray text;
+    tk.withProgress(this, u"CSV を作っています…"_s,
+                    [&](const Progress &progress) { text = csvFromRecords(records.joined(), progress); });
     if (!fileName.isEmpty())
         CsvSaveDialog.fileName = besideWithSuffix(fileName, u".csv"_s);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
-        writeWholeFile(*path, text);
+        tk.withProgress(this, fileNameOf(*path) + u" に書き出しています…"_s,
+                        [&](const Progress &progress) { writeWholeFile(*path, text, progress); });
 }

@@ -59,6 +59,8 @@ private:
     void showFileCaption();
     int total() const { return questionList.Count() / 7 - 1; }
     void showNewFile(const LineList &list);
+    // Whether the list or a box holds a change that is not in a file.
+    bool edited() const;
 
     Toolkit &tk;
 
@@ -88,4 +90,6 @@ private:
     int remainingCount = 0;
     // The new-file template as FormCreate built it, for 新規 and imports.
     LineList newFileTemplate;
+    // The list has changed since it was opened, saved or made new.
+    bool unsaved = false;
 };

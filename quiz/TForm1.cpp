@@ -418,6 +418,7 @@ void TForm1::openFile(const QString &path)
     loadQuestionFile(tk, this, loaded, path);
     openHistory();
     run([&] { drill.open(std::move(loaded)); });
+    recordKeys.clear();
     fileName = path;
     setWindowCaption(this, fileCaption());
     K7->setText(u"「"_s + shown(0) + u"」"_s);
@@ -457,7 +458,7 @@ void TForm1::HozonClick()
     if (!path)
         return;
     // The caption names the file only once the lines are in it.
-    drill.lines().Save(*path);
+    saveQuestionFile(tk, this, drill.lines(), *path);
     fileName = *path;
     setWindowCaption(this, fileCaption());
     showRecent(WindowSettings::addRecentFile(fileName));
@@ -468,7 +469,7 @@ void TForm1::UwagakiClick()
     if (fileName.isEmpty())
         HozonClick();
     else
-        drill.lines().Save(fileName);
+        saveQuestionFile(tk, this, drill.lines(), fileName);
 }
 
 void TForm1::SakujoClick()
@@ -478,6 +479,8 @@ void TForm1::SakujoClick()
     const QString message = shown(drill.recordStart() + 1).left(shownCharacters) + u" を末尾に移動します。"_s;
     const bool yes = tk.messageBox(this, message, u"移動"_s, Buttons::YesNoCancel) == IDYES;
     run([&] { drill.memorise(yes); });
+    if (yes)
+        recordKeys.clear(); // the records behind it moved up
     showDueCount(); // a memorised record leaves the drill
     showFinished();
 }
@@ -507,9 +510,16 @@ void TForm1::tellHistory()
     tk.messageBox(this, history->notice(), u"学習の記録"_s, Buttons::Ok);
 }
 
-QuestionKey TForm1::keyOf(int record) const
+// Hashed once per record while the lines stay put: the due count asks for
+// every record's key after each answer.
+QuestionKey TForm1::keyOf(int record)
 {
-    return questionKey(drill.lines().Get(record + 1), drill.lines().Get(record + 2));
+    const auto r = size_t(record / Drill::recordLines);
+    if (recordKeys.size() <= r)
+        recordKeys.resize(r + 1);
+    if (!recordKeys[r])
+        recordKeys[r] = questionKey(drill.lines().Get(record + 1), drill.lines().Get(record + 2));
+    return *recordKeys[r];
 }
 
 void TForm1::recordAnswer(bool right, const QDateTime &at)

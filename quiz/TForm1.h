@@ -30,6 +30,8 @@
 #include <QSet>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -113,7 +115,7 @@ private:
     void openHistory();
     void tellHistory();
     void recordAnswer(bool right, const QDateTime &at);
-    QuestionKey keyOf(int record) const;
+    QuestionKey keyOf(int record);
     // The records in the drill that are due now, the most forgotten first.
     QList<int> dueRecords();
     void showDueCount();
@@ -156,6 +158,7 @@ private:
 
     QAction *Kyou;
     std::unique_ptr<ProgressStore> history;
+    std::vector<std::optional<QuestionKey>> recordKeys; // by record, made when first asked
     bool historyTold = false;
     QDateTime questionShownAt;
     bool recordedHere = false; // the question shown has its answer or reveal recorded

@@ -274,12 +274,13 @@ void TRecords::showMissed(const QList<records::Missed> &missed)
 // The table as it is sorted, through the editor's CSV writer.
 void TRecords::ExportButtonClick()
 {
-    QList<QList<QByteArray>> rows;
+    QByteArray lines;
     for (int r = 0; r < Missed->rowCount(); ++r)
-        rows << QList<QByteArray>{Missed->item(r, 0)->data(Qt::UserRole).toByteArray(),
-                                  Missed->item(r, 1)->data(Qt::UserRole).toByteArray(),
-                                  Missed->item(r, 2)->text().toLatin1(), Missed->item(r, 3)->text().toLatin1()};
-    const QByteArray text = csvFromRows(missedColumns, rows);
+        for (const QByteArray &field : {Missed->item(r, 0)->data(Qt::UserRole).toByteArray(),
+                                        Missed->item(r, 1)->data(Qt::UserRole).toByteArray(),
+                                        Missed->item(r, 2)->text().toLatin1(), Missed->item(r, 3)->text().toLatin1()})
+            lines += field + "\r\n";
+    const QByteArray text = csvFromRows(missedColumns, lines);
     if (const auto path = tk.run(this, DialogKind::Save, CsvSaveDialog))
         writeWholeFile(*path, text);
 }

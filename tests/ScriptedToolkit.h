@@ -32,6 +32,9 @@ public:
     std::deque<QString> paths;
     std::deque<int> randoms;
     bool speechAvailable = true;
+    // The report of progress (counted from 0 across all work) that answers
+    // 中止; -1: none.
+    int cancelAtReport = -1;
     // The time now() tells; tests set and advance it.
     QDateTime clock = QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC);
 
@@ -45,6 +48,8 @@ public:
     QList<quint32> seeds;
     QStringList spoken;
     int speechStops = 0;
+    QStringList progressTexts; // each work run with progress
+    int progressReports = 0;
 
     int messageBox(QWidget *owner, const QString &text, const QString &caption,
                    Buttons buttons) override;
@@ -63,6 +68,12 @@ public:
     void stopSpeaking() override { ++speechStops; }
     bool canSpeak() override { return speechAvailable; }
     QDateTime now() override { return clock; }
+    void withProgress(QWidget *, const QString &text,
+                      const std::function<void(const Progress &)> &work) override
+    {
+        progressTexts << text;
+        work([this](qint64, qint64) { return progressReports++ != cancelAtReport; });
+    }
 };
 
 // The last entry, or an empty one, so that a missing call fails one check

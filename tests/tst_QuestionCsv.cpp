@@ -16,6 +16,12 @@ Lines sjisLines(const QStringList &texts)
     return lines;
 }
 
+// Lines as a question file holds them, each followed by CR LF.
+QByteArray joined(const Lines &lines)
+{
+    return lines.isEmpty() ? QByteArray() : lines.join("\r\n") + "\r\n";
+}
+
 // The message of the Exception that `read` throws; empty when none is thrown.
 template <class F> QString failure(F read)
 {
@@ -52,12 +58,20 @@ private slots:
         QTest::newRow("Shift-JIS, English heading, blank lines") << toSjis(u"Category,Question,Correct answer,Wrong answer 1,Wrong answer 2,Wrong answer 3,Explanation\n\n名詞,りんご,①,ｶﾀ,髙,x,説明\n\na,b,c,d,e,f,g\n"_s)
             << u"名詞|りんご|①|ｶﾀ|髙|x|説明|a|b|c|d|e|f|g"_s << QString();
         QTest::newRow("six fields") << QByteArray("a,b,c,d,e,f\r\n") << QString() << count.arg(1).arg(7).arg(6);
-        QTest::newRow("eight fields") << QByteArray("a,b,c,d,e,f,g\r\na,b,c,d,e,f,g,h\r\n") << QString() << count.arg(2).arg(8).arg(8);
+        QTest::newRow("eighth field left out, empty rows skipped") << QByteArray("a,b,c,d,e,f,g\r\n,,,,,,\r\n\"\",\r\n,,,,,,,notes\r\nh,i,j,k,l,m,n,o\r\n")
+            << u"a|b|c|d|e|f|g|h|i|j|k|l|m|n"_s << QString();
         QTest::newRow("emoji") << u"a,b,c,d,e,f,g\r\na,b,c,d,e😀,f,g\r\n"_s.toUtf8() << QString()
             << where.arg(2).arg(5) + u"「😀」(U+1F600) は Shift-JIS で表せない文字です"_s;
+        QTest::newRow("UTF-8 broken at row 3") << u"分野,a,b,c,d,e,f\r\n名詞,a,b,c,d,e,f\r\nx,"_s.toUtf8() + "\xE3\x81,c,d,e,f,g" << QString()
+            << where.arg(3).arg(2) + u"UTF-8 として読めないバイト 0xE3 があります (UTF-8 の文字が途中で切れているか、壊れています)"_s;
+        QTest::newRow("Shift-JIS that starts as UTF-8") << QByteArray("a,\xE3\x81\x82\xA0,c,d,e,f,g")
+            << u"a|"_s + fromSjis("\xE3\x81\x82\xA0") + u"|c|d|e|f|g"_s << QString();
         QTest::newRow("NUL byte") << QByteArray("a,b,\"c\0", 7) << QString() << binary.arg(1).arg(3).arg(u"0x00"_s);
         QTest::newRow("no Shift-JIS") << QByteArray("a,b,c,d,e,f,g\r\nx,\x82\x20,c,d,e,f,g") << QString() << binary.arg(2).arg(2).arg(u"0x82"_s);
         QTest::newRow("no Shift-JIS character") << QByteArray("a,b,c,d,e,f,\x82\xA0\xFC\xFC") << QString() << binary.arg(1).arg(7).arg(u"0xFC"_s);
+        QTest::newRow("no Shift-JIS past many rows and a long field")
+            << QByteArray("a,b,c,d,e,f,g\r\n").repeated(2000) + "x,\"" + QByteArray("\x82\xA0").repeated(20000) + "\xFC\xFC\",c,d,e,f,g"
+            << QString() << binary.arg(2001).arg(2).arg(u"0xFC"_s);
         QTest::newRow("quote inside a field") << QByteArray("a,b\"c,c,d,e,f,g") << QString() << quote.arg(1).arg(2);
         QTest::newRow("quote left open") << QByteArray("a,b,c,d,e,f,\"g\r\n") << QString() << quote.arg(1).arg(7);
         QTest::newRow("heading only") << bom + csvColumns.join(u',').toUtf8() << QString() << u"CSV に問題が 1 問もありません"_s;
@@ -67,9 +81,9 @@ private slots:
         QFETCH(QByteArray, csv);
         QFETCH(QString, records);
         QFETCH(QString, error);
-        Lines read;
-        QCOMPARE(failure([&] { read = recordsFromCsv(csv); }), error);
-        QCOMPARE(read, error.isEmpty() ? sjisLines(records.split(u'|')) : Lines());
+        QByteArray read;
+        QCOMPARE(failure([&] { read = recordsFromCsv(csv).lines; }), error);
+        QCOMPARE(read, error.isEmpty() ? joined(sjisLines(records.split(u'|'))) : QByteArray());
     }
 
     // Exported records come back byte for byte; a line the CSV cannot carry is refused.
@@ -93,11 +107,11 @@ private slots:
         QFETCH(QByteArray, row);
         QFETCH(QString, error);
         QByteArray csv;
-        QCOMPARE(failure([&] { csv = csvFromRecords(record + Lines{"partial"}); }), error);
+        QCOMPARE(failure([&] { csv = csvFromRecords(joined(record + Lines{"partial"})); }), error);
         if (!error.isEmpty())
             return;
         QCOMPARE(csv, "\xEF\xBB\xBF" + csvColumns.join(u',').toUtf8() + "\r\n" + row + "\r\n");
-        QCOMPARE(recordsFromCsv(csv), record);
+        QCOMPARE(recordsFromCsv(csv).lines, joined(record));
     }
 };
 

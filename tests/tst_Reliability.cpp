@@ -350,11 +350,12 @@ private slots:
             {"a name of 256 bytes", createError},
             {"file system full", writeError},
             {"file size limit", writeError},
+            {"中止 at the first report", {}},
         };
         for (bool inQuiz : {true, false})
             for (const auto &[fault, error] : faults)
                 QTest::addRow("%s, %s", inQuiz ? "quiz" : "editor", fault)
-                    << inQuiz << QString::fromLatin1(fault) << error;
+                    << inQuiz << QString::fromUtf8(fault) << error;
     }
     void saveFailure()
     {
@@ -407,14 +408,20 @@ private slots:
             setrlimit(RLIMIT_FSIZE, &limit);
             const auto handler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG
             undo = [before, handler] { setrlimit(RLIMIT_FSIZE, &before); std::signal(SIGXFSZ, handler); };
+        } else if (fault.startsWith(u"中止"_s)) {
+            tk->cancelAtReport = tk->progressReports;
+            undo = [&] { tk->cancelAtReport = -1; };
         }
         auto restore = qScopeGuard([&] { std::exchange(undo, [] {})(); });
         const QString parent = QFileInfo(file).path();
         const QByteArray diskBefore = onDisk(parent) + '\n' + onDisk(file);
+        QWidget *window = inQuiz ? static_cast<QWidget *>(quiz.get()) : editor.get();
+        const QString caption = window->windowTitle();
 
         save(inQuiz, file);
-        QCOMPARE(tk->errors, QStringList{error.contains(u"%1"_s) ? error.arg(file) : error});
+        QCOMPARE(tk->errors, error.isEmpty() ? QStringList() : QStringList{error.contains(u"%1"_s) ? error.arg(file) : error});
         QCOMPARE(lines(inQuiz), list);
+        QCOMPARE(window->windowTitle(), caption);
         QCOMPARE(onDisk(parent) + '\n' + onDisk(file), diskBefore);
 
         std::exchange(undo, [] {})();

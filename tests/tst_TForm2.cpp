@@ -629,9 +629,10 @@ private slots:
         form->Button6->click();
         QCOMPARE(tk->dialogs[2].settings.fileName, dir.filePath(u"new.dat"_s));
         QCOMPARE(tk->errors, QStringList{u"ﾌｧｲﾙ "_s + dir.filePath(u"nofolder/x.dat"_s) + u" を作成できません."_s});
-        QCOMPARE(form->windowTitle(), u"柚木塾("_s + dir.filePath(u"nofolder/x.dat"_s) + u')');
-        form->Button6->click(); // the next save proposes the same name where it can be written
-        QCOMPARE(tk->dialogs.last().settings.fileName, QDir::current().absoluteFilePath(u"x.dat"_s));
+        // The caption and the next save's proposal keep the file the lines are in.
+        QCOMPARE(form->windowTitle(), u"柚木塾("_s + dir.filePath(u"new.dat"_s) + u')');
+        form->Button6->click();
+        QCOMPARE(tk->dialogs.last().settings.fileName, dir.filePath(u"new.dat"_s));
     }
 
     // The way of working the window suggests: title, change; then clear, type
@@ -678,28 +679,45 @@ private slots:
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<QString>("records");   // fields joined by "|"
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("before"); // "edited": over an edit, not confirmed; "中止": cancelled
+        QTest::addColumn<int>("widerRows");  // told in a box after the import
         const QString where = u"CSV の %1 行目 %2 列目: "_s;
         const QString count = where + u"1 行には 7 項目 (分野、問題文、正答、誤答1、誤答2、誤答3、解説) が要りますが、この行は %3 項目です"_s;
-        QTest::newRow("quotes, commas, blanks kept") << QByteArray("a,\"b,c\",\" c \",\"d\"\"e\",, f,g\r\n")
-            << u"a|b,c| c |d\"e|| f|g"_s << QString();
-        QTest::newRow("six fields") << QByteArray("a,b,c,d,e,f\r\n") << QString() << count.arg(1).arg(7).arg(6);
+        const QByteArray good("a,\"b,c\",\" c \",\"d\"\"e\",, f,g\r\n");
+        QTest::newRow("quotes, commas, blanks kept") << good << u"a|b,c| c |d\"e|| f|g"_s << QString() << QString() << 0;
+        QTest::newRow("six fields") << QByteArray("a,b,c,d,e,f\r\n") << QString() << count.arg(1).arg(7).arg(6) << QString() << 0;
+        QTest::newRow("teacher's notes after the seventh column") << QByteArray("a,b,c,d,e,f,g,notes\r\nh,i,j,k,l,m,n,,\r\n")
+            << u"a|b|c|d|e|f|g|h|i|j|k|l|m|n"_s << QString() << QString() << 2;
+        QTest::newRow("over an edit, not confirmed") << good << QString() << QString() << u"edited"_s << 0;
+        QTest::newRow("中止") << good << QString() << QString() << u"中止"_s << 0;
     }
     void importCsv()
     {
         QFETCH(QByteArray, csv);
         QFETCH(QString, records);
         QFETCH(QString, error);
+        QFETCH(QString, before);
+        QFETCH(int, widerRows);
         open(file(threeRecords()));
         const QString path = dir.filePath(u"単語 1.csv"_s);
         writeFile(path, csv);
         tk->paths.push_back(path);
+        if (before == u"edited"_s) {
+            type(u"Edit2"_s, before);
+            tk->answers.push_back(IDNO);
+        }
+        tk->cancelAtReport = before == u"中止"_s ? tk->progressReports : -1;
         form->Import1->trigger();
-        if (!error.isEmpty()) {
-            QCOMPARE(tk->errors, QStringList{errorDisplayText(error)});
+        QCOMPARE(tk->boxes.size(), before == u"edited"_s || widerRows);
+        if (records.isEmpty()) {
+            QCOMPARE(tk->errors, error.isEmpty() ? QStringList() : QStringList{errorDisplayText(error)});
             QCOMPARE(lines(), threeRecords());
             QCOMPARE(form->fileName, dir.filePath(u"q.dat"_s));
+            QCOMPARE(text(u"Edit2"_s), before == u"edited"_s ? before : u"h1"_s);
             return;
         }
+        if (widerRows)
+            QVERIFY(tk->boxes[0].text.contains(QString::number(widerRows)));
         const Lines fields = sjisLines(records.split(u'|'));
         QCOMPARE(lines(), applied(newFile, {{0, toSjis(u"単語 1"_s)}, {2, QByteArray::number(fields.size() / 7)}}) + fields);
         compareTexts({{u"Label1"_s, u"第 0 問"_s}, {u"Edit9"_s, u"単語 1"_s}, {u"Edit8"_s, QString::number(fields.size() / 7)}});
